@@ -1,0 +1,56 @@
+// picture_maker <output-folder>: draws the game's pictures and icon and
+// writes them as IDB_GROUND.bmp, IDB_HRA.bmp, IDB_MENU.bmp, IDB_ABOUT.bmp
+// and lorvex.ico.
+
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
+#include "indexed.h"
+#include "pictures.h"
+
+namespace {
+
+bool WriteBmp(const std::string& folder, const char* name, const pm::Canvas& canvas, std::string* error)
+{
+    pm::Palette pal = pm::BuildPalette({&canvas});
+    pm::IndexedImage img = pm::MapToPalette(canvas, pal);
+    return pm::WriteFile(folder + "/" + name, pm::EncodeBmp(img, pal), error);
+}
+
+bool Run(const std::string& folder, std::string* error)
+{
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *error = "not a folder: " + folder;
+        return false;
+    }
+    pm::TextRenderer text;
+    if (!text.Init(error)) return false;
+    pm::Canvas menu(1, 1), about(1, 1);
+    if (!pm::DrawMenu(text, &menu, error) || !pm::DrawAbout(text, &about, error)) return false;
+    if (!WriteBmp(folder, "IDB_GROUND.bmp", pm::DrawGround(), error)) return false;
+    if (!WriteBmp(folder, "IDB_HRA.bmp", pm::DrawSprites(), error)) return false;
+    if (!WriteBmp(folder, "IDB_MENU.bmp", menu, error)) return false;
+    if (!WriteBmp(folder, "IDB_ABOUT.bmp", about, error)) return false;
+    std::vector<pm::Canvas> icons = pm::DrawIcons();
+    std::vector<const pm::Canvas*> sizes;
+    for (const pm::Canvas& c : icons) sizes.push_back(&c);
+    return pm::WriteFile(folder + "/lorvex.ico", pm::EncodeIco(sizes), error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2 || argv[1][0] == '\0') {
+        std::fprintf(stderr, "usage: picture_maker <output-folder>\n");
+        return 2;
+    }
+    std::string error;
+    if (!Run(argv[1], &error)) {
+        std::fprintf(stderr, "picture_maker: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
