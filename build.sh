@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Set-up, build and run for Lorvex on Debian 12.
+#   ./build.sh play   install what is missing, build, start the game
+#   ./build.sh test   install what is missing, build, run the test suite
+#   ./build.sh build  install what is missing, build only
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
+          libgtest-dev googletest libbenchmark-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  install_missing
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
+  cmake --build build
+}
+
+case "${1:-play}" in
+  play)  build; exec ./build/lorvex ;;
+  test)  build; cd build && ctest --output-on-failure -j"$(nproc)" ;;
+  build) build ;;
+  *) echo "usage: $0 play|test|build" >&2; exit 2 ;;
+esac

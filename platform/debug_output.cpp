@@ -1,0 +1,14 @@
+#include "platform/debug_output.h"
+
+#include "platform/internal.h"
+
+namespace platform {
+void CaptureDebugOutput(const char* text);
+}
+
+void OutputDebugStringA(const char* text)
+{
+    if (text == nullptr) return;
+    SDL_LogDebug(SDL_LOG_CATEGORY_APPLICATION, "%s", text);
+    platform::CaptureDebugOutput(text);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// Shared between the stand-ins of platform/ only; game code never includes this.
+
+#include <SDL.h>
+
+#include "platform/test_hooks.h"
+#include "platform/windows.h"
+
+namespace platform {
+
+// Time in milliseconds from the real or the test's clock.
+DWORD NowMs();
+// Waits for an SDL event up to timeoutMs (returns at once under the test clock).
+void WaitForEvent(DWORD timeoutMs);
+
+// True when the next call of that step is to fail (consumes one injected fault).
+bool ShouldFail(platform_test::Fault fault);
+void TraceCall(const char* what);
+
+// The main window's SDL window; null when there is none.
+SDL_Window* SdlWindowOf(HWND window);
+bool IsValidWindow(HWND window);
+bool WindowHasFocus();
+
+// The colour conversion shared by every write of a colour and every picture copy,
+// so a probed colour key equals what a picture's pixels of that colour became.
+Uint32 ColorToPixel(const SDL_PixelFormat* format, COLORREF color);
+COLORREF PixelToColor(const SDL_PixelFormat* format, Uint32 pixel);
+// A copy of src in the given format, every pixel converted through ColorToPixel.
+SDL_Surface* ConvertToFormat(SDL_Surface* src, const SDL_PixelFormat* format);
+
+// Device contexts bound to a surface's pixels (made by IDirectDrawSurface::GetDC).
+HDC CreateSurfaceDC(SDL_Surface* pixels);
+void DestroySurfaceDC(HDC dc);
+
+// Display device hooks for the event pump.
+void OnRenderReset();
+void OnWindowSizeChanged();
+void OnWindowDestroying(HWND window);
+// The display mode's size; false while no mode is set.
+bool PictureSize(int* width, int* height);
+
+// The 256-byte keyboard table kept from key events, indexed by DirectInput key code.
+BYTE* KeyTable();
+// Counts how often the window lost the keyboard focus; a device acquired before a loss has lost its input.
+unsigned FocusLossCount();
+
+// SDL's video subsystem, started once for the window and the display device.
+bool EnsureVideo();
+
+}  // namespace platform

@@ -1,0 +1,81 @@
+#pragma once
+
+// What tests need from the platform layer and the program never uses: a clock the
+// test advances, pushed input, injected faults, a trace of calls and the frame read back.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+
+class IDirectDrawSurface;
+class IDirectDraw;
+
+namespace platform_test {
+
+// Steps that can be made to fail.
+enum class Fault {
+    DirectDrawCreate,
+    SetCooperativeLevel,
+    SetDisplayMode,
+    CreatePrimarySurface,
+    GetAttachedSurface,
+    CreateOffscreenSurface,
+    GetDC,
+    Lock,
+    CreateCompatibleDC,
+    DirectInputCreate,
+    CreateDevice,
+    Acquire,
+    Count
+};
+
+// The next `times` calls of that step fail.
+void FailNext(Fault fault, int times = 1);
+// Clears every pending fault, the trace and the captured debug output.
+void ResetFaults();
+
+// The clock: when manual, time moves only by AdvanceClock and waits return at once.
+void UseManualClock(bool manual);
+void AdvanceClock(DWORD milliseconds);
+DWORD Now();
+
+// A trace of the calls that the exit order depends on ("DirectInput.Release", ...).
+void EnableTrace(bool on);
+const std::vector<std::string>& Trace();
+
+// Debug output written with OutputDebugStringA since the last reset.
+const std::string& DebugOutput();
+
+// Surfaces.
+void MarkSurfaceLost(IDirectDrawSurface* surface);
+void MarkAllSurfacesLost();                // as after a render device reset
+void SetSurfaceBusy(IDirectDrawSurface* surface, int calls);  // the next calls report DDERR_WASSTILLDRAWING
+void UseRgb555Surfaces(bool on);           // off-screen surfaces made after this use 5-5-5 pixels
+void SimulateRenderDeviceReset();          // pushes SDL's render device reset event
+
+// The last presented frame (16-bit pixels of the primary surface, row by row) and flip count.
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint16_t> pixels;
+    std::uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Frame PresentedFrame();
+int PresentCount();
+// Converts a 16-bit pixel of the display's format back to a colour.
+COLORREF PixelToColor(std::uint16_t pixel);
+// Writes a frame as a 24-bit BMP file, for looking at it.
+bool SaveFrameBmp(const Frame& frame, const std::string& path);
+
+// Input, pushed as SDL events; points are picture coordinates (0..639, 0..479).
+void PushKey(unsigned sdlScancode, bool down, bool repeat = false);
+void PushMouseMove(int x, int y);
+void PushMouseButton(int x, int y, bool left, bool down, int clicks = 1);
+void PushQuit();
+void PushWindowEvent(int sdlWindowEventId);  // SDL_WINDOWEVENT_* on the main window
+// Cursor display count as ShowCursor keeps it.
+int CursorDisplayCount();
+
+}  // namespace platform_test
