@@ -30,9 +30,9 @@ inline bool IsNearMagenta(const Rgb8& c)
 }
 
 // Builds one palette for a set of canvases (magenta, deep pink, black and
-// white always present, the rest chosen by a deterministic quantiser) and
-// maps every canvas onto it.
-Palette BuildPalette(const std::vector<const Canvas*>& canvases);
+// white always present, greyRamp evenly spaced greys if asked for, the rest
+// chosen by a deterministic quantiser) and maps every canvas onto it.
+Palette BuildPalette(const std::vector<const Canvas*>& canvases, int greyRamp = 0);
 IndexedImage MapToPalette(const Canvas& canvas, const Palette& palette);
 
 // The bytes of an uncompressed 8-bit bottom-up BMP file.

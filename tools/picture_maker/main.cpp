@@ -11,9 +11,10 @@
 
 namespace {
 
-bool WriteBmp(const std::string& folder, const char* name, const pm::Canvas& canvas, std::string* error)
+bool WriteBmp(const std::string& folder, const char* name, const pm::Canvas& canvas, std::string* error,
+              int greyRamp = 0)
 {
-    pm::Palette pal = pm::BuildPalette({&canvas});
+    pm::Palette pal = pm::BuildPalette({&canvas}, greyRamp);
     pm::IndexedImage img = pm::MapToPalette(canvas, pal);
     return pm::WriteFile(folder + "/" + name, pm::EncodeBmp(img, pal), error);
 }
@@ -32,7 +33,7 @@ bool Run(const std::string& folder, std::string* error)
     if (!WriteBmp(folder, "IDB_GROUND.bmp", pm::DrawGround(), error)) return false;
     if (!WriteBmp(folder, "IDB_HRA.bmp", pm::DrawSprites(), error)) return false;
     if (!WriteBmp(folder, "IDB_MENU.bmp", menu, error)) return false;
-    if (!WriteBmp(folder, "IDB_ABOUT.bmp", about, error)) return false;
+    if (!WriteBmp(folder, "IDB_ABOUT.bmp", about, error, 64)) return false;
     std::vector<pm::Canvas> icons = pm::DrawIcons();
     std::vector<const pm::Canvas*> sizes;
     for (const pm::Canvas& c : icons) sizes.push_back(&c);

@@ -150,7 +150,7 @@ std::vector<uint32_t> Quantise(std::vector<Bin> bins, size_t want)
 
 }  // namespace
 
-Palette BuildPalette(const std::vector<const Canvas*>& canvases)
+Palette BuildPalette(const std::vector<const Canvas*>& canvases, int greyRamp)
 {
     Palette pal;
     for (Rgb8& e : pal.entry) e = Rgb8{0, 0, 0};
@@ -176,12 +176,21 @@ Palette BuildPalette(const std::vector<const Canvas*>& canvases)
         else
             bins.push_back(Bin{v, 1});
     }
-    std::vector<uint32_t> centres = Quantise(std::move(bins), 256 - kFirstFree);
+    // Anti-aliased white text on black wants true greys, which a box cut
+    // shared with coloured plates would tint.
+    if (greyRamp < 0) greyRamp = 0;
+    if (greyRamp > 128) greyRamp = 128;
+    for (int i = 0; i < greyRamp; ++i) {
+        uint8_t v = static_cast<uint8_t>((255 * (i + 1) + (greyRamp + 1) / 2) / (greyRamp + 1));
+        pal.entry[kFirstFree + i] = Rgb8{v, v, v};
+    }
+    const int free = kFirstFree + greyRamp;
+    std::vector<uint32_t> centres = Quantise(std::move(bins), 256 - free);
     for (size_t i = 0; i < centres.size(); ++i) {
         Rgb8 e = Unpack(centres[i]);
         // Keep clear of every colour a 16-bit display would turn into the key.
         if (e == kMagenta || IsNearMagenta(e)) e.g = 8;
-        pal.entry[kFirstFree + i] = e;
+        pal.entry[free + i] = e;
     }
     return pal;
 }
