@@ -166,6 +166,7 @@ Palette BuildPalette(const std::vector<const Canvas*>& canvases, int greyRamp)
                 if (c->IsKey(x, y)) continue;
                 Rgb8 v = c->Final(x, y);
                 if (v == Rgb8{0, 0, 0} || v == Rgb8{255, 255, 255} || v == kDeepPink) continue;
+                if (greyRamp > 0 && v.r == v.g && v.g == v.b) continue;  // served by the ramp
                 all.push_back(Pack(v));
             }
     std::sort(all.begin(), all.end());
@@ -215,10 +216,25 @@ IndexedImage MapToPalette(const Canvas& canvas, const Palette& pal)
                 out = it->second;
                 continue;
             }
-            // Magenta and deep pink serve only their exact colours.
+            // Magenta and deep pink serve only their exact colours; a true
+            // grey stays grey when the palette has one close by.
             int best = -1;
             int64_t bestD = 0;
-            for (int i = 0; i < 256; ++i) {
+            Rgb8 in = Unpack(v);
+            if (in.r == in.g && in.g == in.b) {
+                for (int i = 0; i < 256; ++i) {
+                    const Rgb8& e = pal.entry[i];
+                    if (e.r != e.g || e.g != e.b) continue;
+                    int64_t d = Distance(v, Pack(e));
+                    if (best < 0 || d < bestD) {
+                        best = i;
+                        bestD = d;
+                    }
+                }
+                if (bestD > 9 * 3 * 3) best = -1;
+            }
+            const bool greyFound = best >= 0;
+            for (int i = 0; i < 256 && !greyFound; ++i) {
                 if (i == kKey) continue;
                 if (i == kPink && v != Pack(kDeepPink)) continue;
                 if (IsNearMagenta(pal.entry[i])) continue;
