@@ -10,15 +10,17 @@ constexpr int kFrameW = 150, kFrameH = 30, kBevel = 3, kCorner = 3;
 
 Colour Marble(int x, int y, uint32_t seed)
 {
+    // Domain-warped noise: soft clouds, broad pale veins and a few fine dark ones.
     double fx = x + 0.5, fy = y + 0.5;
-    double turb = Fbm(fx / 34.0, fy / 11.0, 5, seed);
-    double v = Sin(fx * 0.045 + fy * 0.16 + 7.0 * turb);
-    double vein = 1.0 - Smoothstep(0.0, 0.16, Abs(v));
-    double fine = 1.0 - Smoothstep(0.0, 0.07, Abs(Sin(fx * 0.11 - fy * 0.05 + 9.0 * Fbm(fx / 20.0, fy / 9.0, 4, seed + 3))));
-    double cloud = Fbm(fx / 26.0, fy / 26.0, 4, seed + 9) - 0.5;
-    Colour base = Rgb(108 + 40 * cloud, 124 + 40 * cloud, 148 + 38 * cloud);
-    base = Mix(base, Rgb(186, 198, 214), 0.55 * vein);
-    base = Mix(base, Rgb(72, 84, 104), 0.35 * fine);
+    double wx = Fbm(fx / 40.0, fy / 16.0, 4, seed), wy = Fbm(fx / 40.0 + 5.2, fy / 16.0 + 1.3, 4, seed + 1);
+    double v = Sin(fx * 0.035 + fy * 0.10 + 6.0 * wx + 3.0 * wy);
+    double vein = 1.0 - Smoothstep(0.0, 0.35, Abs(v));
+    double f = Sin(fx * 0.09 - fy * 0.07 + 8.0 * Fbm(fx / 24.0, fy / 10.0, 4, seed + 3));
+    double fine = (1.0 - Smoothstep(0.0, 0.06, Abs(f))) * Smoothstep(0.45, 0.7, wy);
+    double cloud = Fbm(fx / 22.0, fy / 18.0, 4, seed + 9) - 0.5;
+    Colour base = Rgb(106 + 46 * cloud, 122 + 46 * cloud, 146 + 42 * cloud);
+    base = Mix(base, Rgb(178, 190, 208), 0.5 * vein * vein);
+    base = Mix(base, Rgb(70, 82, 102), 0.3 * fine);
     return base;
 }
 

@@ -29,12 +29,12 @@ Colour Sand(int ix, int iy)
     // Light from the upper left: slope along that direction brightens.
     double dx = RippleHeight(x + 0.5, y) - RippleHeight(x - 0.5, y);
     double dy = RippleHeight(x, y + 0.5) - RippleHeight(x, y - 0.5);
-    double light = Clamp(-(dx * 0.6 + dy * 0.8) * 2.2, -1.0, 1.0);
+    double light = Clamp(-(dx * 0.6 + dy * 0.8) * 3.0, -1.0, 1.0);
     double h = RippleHeight(x, y);
     double tone = Fbm(x / 90.0, y / 90.0, 4, 23) - 0.5;
 
     Colour dark = Rgb(196, 156, 104), mid = Rgb(218, 184, 132), bright = Rgb(238, 214, 168);
-    double t = 0.5 + 0.35 * light + 0.12 * (h - 0.5) + 0.35 * tone;
+    double t = 0.5 + 0.42 * light + 0.14 * (h - 0.5) + 0.32 * tone;
     Colour c = t < 0.5 ? Mix(dark, mid, Clamp01(t * 2.0)) : Mix(mid, bright, Clamp01(t * 2.0 - 1.0));
 
     // Grain: fine noise on every pixel, and now and then a darker or lighter

@@ -52,11 +52,14 @@ Colour HangingCloth(double x, double y)
 
 Colour FloorCloth(double x, double y)
 {
-    // Folds on the floor run towards a vanishing point far above.
+    // Folds on the floor run towards a vanishing point far above, wider
+    // apart as they come nearer.
     double a = Atan2(x - 320.0, y + 260.0);
-    double phase = a * 26.0 + 0.8 * Sin(a * 9.0 + 1.0) + 0.25 * Sin(y / 23.0);
-    double fold = Sin(phase);
-    double light = 0.62 + 0.16 * fold + 0.05 * (Fbm(x / 40.0, y / 3.0, 2, 57) - 0.5);
+    double phase = a * 24.0 + 1.1 * Sin(a * 7.0 + 1.0) + 0.5 * Sin(y / 37.0 + a * 3.0);
+    double fold = Sin(phase), slope = Cos(phase);
+    double light = 0.60 + 0.17 * fold + 0.08 * PowInt(Abs(slope), 5);
+    light += 0.10 * Smoothstep(360.0, 480.0, y);  // the near floor faces the light
+    light += 0.04 * (Fbm(x / 4.0, y / 4.0, 2, 57) - 0.5);
     return Colour{light, 0, 0};
 }
 
@@ -68,6 +71,45 @@ double SoftBox(double x, double y, double x0, double y0, double x1, double y1, d
     double fy = Smoothstep(y0 - soft, y0 + soft, y) * (1.0 - Smoothstep(y1 - soft, y1 + soft, y));
     return fx * fy;
 }
+
+// Soft shadow that the snake throws, 0..1 per pixel; filled before the
+// scene is sampled.
+class ShadowMap {
+public:
+    ShadowMap() : v_(size_t(kW) * kH, 0.0f) {}
+    void Add(double cx, double cy, double r, double strength)
+    {
+        int x0 = static_cast<int>(Floor(cx - r * 1.4)), x1 = static_cast<int>(Floor(cx + r * 1.4)) + 1;
+        int y0 = static_cast<int>(Floor(cy - r * 1.4)), y1 = static_cast<int>(Floor(cy + r * 1.4)) + 1;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                if (x < 0 || y < 0 || x >= kW || y >= kH) continue;
+                double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+                double a = strength * Smoothstep(r * 1.4, r * 0.4, Sqrt(dx * dx + dy * dy));
+                float& cell = v_[size_t(y) * kW + x];
+                if (a > cell) cell = static_cast<float>(a);
+            }
+    }
+    // Bilinear, so the shadow stays smooth between the samples of a pixel.
+    double At(double x, double y) const
+    {
+        double fx = x - 0.5, fy = y - 0.5;
+        double ix = Floor(fx), iy = Floor(fy);
+        double tx = fx - ix, ty = fy - iy;
+        auto cell = [this](int cx, int cy) -> double {
+            if (cx < 0) cx = 0;
+            if (cy < 0) cy = 0;
+            if (cx >= kW) cx = kW - 1;
+            if (cy >= kH) cy = kH - 1;
+            return v_[size_t(cy) * kW + cx];
+        };
+        int x0 = static_cast<int>(ix), y0 = static_cast<int>(iy);
+        return Mix(Mix(cell(x0, y0), cell(x0 + 1, y0), tx), Mix(cell(x0, y0 + 1), cell(x0 + 1, y0 + 1), tx), ty);
+    }
+
+private:
+    std::vector<float> v_;
+};
 
 Colour Drapery(double x, double y)
 {
@@ -302,7 +344,7 @@ std::vector<Sample> SnakeSamples(double* headStart)
         if (i > 0) s += Length(path[i] - path[i - 1]);
         out.push_back(Sample{path[i], kBody, s});
     }
-    const double total = s, headLen = 30.0;
+    const double total = s, headLen = 34.0;
     *headStart = total - headLen;
     for (Sample& p : out) {
         double fromTail = p.s, fromHead = total - p.s;
@@ -315,7 +357,7 @@ std::vector<Sample> SnakeSamples(double* headStart)
             if (fromHead < headLen + 6.0) {
                 double t = Clamp01(fromHead / (headLen + 6.0));  // 0 at the tip
                 double bulge = Sin(kPi * Clamp01(0.15 + 0.85 * t)) * 0.55 + 0.45 * t;
-                rad = Mix(5.5, 13.0, Smoothstep(0.0, 0.55, t)) * (0.85 + 0.15 * bulge);
+                rad = Mix(6.0, 14.5, Smoothstep(0.0, 0.55, t)) * (0.85 + 0.15 * bulge);
                 rad = Mix(rad, kBody * 0.84, Smoothstep(0.8, 1.0, t));
             }
         }
@@ -509,11 +551,36 @@ bool HeadDetail(const HeadFeatures& f, double x, double y, Colour* out)
     return false;
 }
 
-Colour Scene(double x, double y)
+// The mouth: a dark line from the snout back along the lower jaw. Drawn
+// only on the head itself.
+bool Mouth(const HeadFeatures& f, double x, double y)
 {
-    if (OnFront(x, y)) return BoxFront(x, y);
-    if (OnLid(x, y)) return BoxLid(x, y);
-    return Drapery(x, y);
+    double px = -f.dirY, py = f.dirX;
+    if (py < 0) {  // the side of the head that faces down on the screen
+        px = -px;
+        py = -py;
+    }
+    double ax = f.tipX - f.dirX * 3.0 + px * 1.5, ay = f.tipY - f.dirY * 3.0 + py * 1.5;
+    double bx = f.tipX - f.dirX * 17.0 + px * 3.5, by = f.tipY - f.dirY * 17.0 + py * 3.5;
+    return SegmentDistance(x, y, ax, ay, bx, by) < 0.55;
+}
+
+Colour Scene(double x, double y, const ShadowMap& shadow)
+{
+    Colour c = OnFront(x, y) ? BoxFront(x, y) : (OnLid(x, y) ? BoxLid(x, y) : Drapery(x, y));
+    return Scale(c, 1.0 - 0.55 * shadow.At(x, y));
+}
+
+// Shadows fall down and to the right of the snake, on whatever lies behind it.
+void CastShadows(const std::vector<Sample>& samples, ShadowMap* shadow)
+{
+    for (size_t i = 0; i < samples.size(); i += 3) {
+        const Sample& p = samples[i];
+        double sx = ScreenX(p.p) + 6.0, sy = ScreenY(p.p) + 8.0;
+        double behind = OnFront(sx, sy) ? 0.0 : (OnLid(sx, sy) ? LidDepth(sy) : -1e6);
+        if (p.p.z + p.radius < behind) continue;  // hidden behind the box: no shadow on its face
+        shadow->Add(sx, sy, p.radius * (1.0 + kShrink * p.p.z), 0.8);
+    }
 }
 
 // --------------------------------------------------------------- overlays
@@ -565,6 +632,8 @@ bool DrawMenu(TextRenderer& text, Canvas* out, std::string* error)
     SnakeLayer snake;
     snake.Render();
     HeadFeatures head = FindHead(snake.Samples(), snake.HeadStart());
+    ShadowMap shadow;
+    CastShadows(snake.Samples(), &shadow);
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             Colour sum;
@@ -576,8 +645,9 @@ bool DrawMenu(TextRenderer& text, Canvas* out, std::string* error)
                     if (HeadDetail(head, px, py, &col) && (h.s > snake.HeadStart() || h.depth < -1e8f)) {
                     } else if (h.depth > -1e8f) {
                         col = ShadeSnake(h, snake.HeadStart());
+                        if (h.s > snake.HeadStart() && Mouth(head, px, py)) col = Scale(col, 0.35);
                     } else {
-                        col = Scene(px, py);
+                        col = Scene(px, py, shadow);
                     }
                     sum = Add(sum, col);
                 }

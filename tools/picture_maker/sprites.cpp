@@ -16,11 +16,24 @@ constexpr double kInner = 8.3;   // the rim lies between kInner and kOuter
 // normal is (nx, ny, nz).
 using Surface = std::function<Colour(double x, double y, double nx, double ny, double nz)>;
 
+// Light the disc gives off itself, added after shading.
+using Emission = std::function<Colour(double x, double y)>;
+
 struct DiscStyle {
     Surface surface;
     Colour rim;
     double shine = 0.55;
+    Emission emit;
 };
+
+DiscStyle Style(Surface surface, const Colour& rim, double shine = 0.55)
+{
+    DiscStyle st;
+    st.surface = std::move(surface);
+    st.rim = rim;
+    st.shine = shine;
+    return st;
+}
 
 const Colour kGrey = Rgb(188, 190, 196);
 const Colour kGreen = Rgb(52, 178, 62);
@@ -63,6 +76,7 @@ void ShadeDisc(const DiscStyle& style, Colour out[kCell][kCell], bool inside[kCe
                         c = Lit(style.surface(x, y, nx, ny, nz), nx, ny, nz, style.shine);
                         // Darken towards the rim, as if it overhung the ball.
                         c = Scale(c, 0.78 + 0.22 * Smoothstep(kInner, kInner - 2.2, r));
+                        if (style.emit) c = Add(c, style.emit(x, y));
                     } else {
                         // The rim: a dark ring with a faint highlight on its upper left.
                         double a = (-dx * 0.6 - dy * 0.8) / (r > 0 ? r : 1);
@@ -101,15 +115,20 @@ Surface Striped(const Colour& stripe)
     };
 }
 
-Surface Glowing(const Colour& glow)
+// The marked body cell: a grey ball lit from inside by a soft glow.
+DiscStyle Glowing(const Colour& glow, const Colour& rim)
 {
-    return [glow](double x, double y, double, double, double) {
+    DiscStyle style = Style(Plain(kGrey), rim);
+    style.surface = [glow](double x, double y, double, double, double) {
         double dx = x - 10.0, dy = y - 10.0;
-        double g = Exp(-(dx * dx + dy * dy) / 14.0);
-        Colour hot = Mix(glow, Rgb(235, 255, 235), 0.25);
-        if (glow.b > glow.g) hot = Mix(glow, Rgb(225, 235, 255), 0.3);
-        return Add(Mix(kGrey, hot, g), Scale(hot, 0.35 * g));
+        return Mix(kGrey, glow, 0.75 * Exp(-(dx * dx + dy * dy) / 22.0));
     };
+    style.emit = [glow](double x, double y) {
+        double dx = x - 10.0, dy = y - 10.0;
+        double g = Exp(-(dx * dx + dy * dy) / 9.0);
+        return Add(Scale(glow, 0.55 * g), Scale(Rgb(255, 255, 255), 0.22 * g * g));
+    };
+    return style;
 }
 
 bool InPolygon(double x, double y, const double (*pts)[2], int n)
@@ -158,31 +177,40 @@ Surface StarBlot()
 void PutCrashFrame(Canvas& canvas, int ox, int oy, const Colour disc[kCell][kCell], const bool inside[kCell][kCell],
                    int frame, uint32_t seed)
 {
-    static const double kRed[5] = {0.16, 0.38, 0.62, 0.7, 0.75};
-    static const double kKeep[5] = {1.0, 1.0, 0.62, 0.34, 0.16};
-    static const double kSpread[5] = {1.0, 1.0, 1.06, 1.16, 1.22};
-    static const double kFade[5] = {0.0, 0.0, 0.15, 0.35, 0.55};
+    // Per frame: where clumps of red show (a noise threshold), the odd lone
+    // red pixel, how many pixels survive, how far they fly and how pale.
+    static const double kClump[5] = {0.70, 0.56, 0.44, 0.36, 0.30};
+    static const double kLoneRed[5] = {0.04, 0.10, 0.25, 0.35, 0.4};
+    static const double kKeep[5] = {1.0, 1.0, 0.8, 0.42, 0.2};
+    static const double kSpread[5] = {1.0, 1.0, 1.03, 1.12, 1.2};
+    static const double kFade[5] = {0.0, 0.0, 0.04, 0.24, 0.45};
     XorShift rng(seed * 7919u + frame * 104729u + 1u);
     canvas.FillKey(ox, oy, ox + kCell, oy + kCell);
-    const Colour reds[3] = {Rgb(196, 24, 18), Rgb(150, 14, 12), Rgb(232, 64, 40)};
+    const Colour reds[3] = {Rgb(200, 26, 20), Rgb(150, 14, 12), Rgb(234, 70, 44)};
     const Colour pale = Rgb(236, 214, 206);
     for (int j = 0; j < kCell; ++j)
         for (int i = 0; i < kCell; ++i) {
             if (!inside[j][i]) continue;
-            double keep = rng.Unit(), redPick = rng.Unit(), shade = rng.Unit();
+            double keep = rng.Unit(), lone = rng.Unit(), shade = rng.Unit();
             double jx = rng.Range(-1.0, 1.0), jy = rng.Range(-1.0, 1.0);
-            // Red spreads in clumps: noise makes some places bleed first.
-            double clump = ValueNoise(i / 3.0, j / 3.0, seed + 5u);
-            bool red = redPick < kRed[frame] * (0.55 + 0.9 * clump);
+            // The same clumps grow from frame to frame: the noise is fixed
+            // per cell and only the threshold falls.
+            double clump = ValueNoise(i / 2.6, j / 2.6, seed + 5u) * 0.75 + 0.25 * ValueNoise(i / 1.2, j / 1.2, seed + 6u);
+            bool red = clump > kClump[frame] || lone < kLoneRed[frame];
             if (keep >= kKeep[frame]) continue;
             Colour c = disc[j][i];
-            if (red) c = reds[static_cast<int>(shade * 3.0) % 3];
+            if (red) {
+                Colour r = reds[static_cast<int>(shade * 3.0) % 3];
+                // Keep some of the ball's shading under the red.
+                double lum = (c.r + c.g + c.b) / (3.0 * 190.0);
+                c = Scale(r, 0.65 + 0.45 * Clamp(lum, 0.0, 1.2));
+            }
             c = Mix(c, pale, kFade[frame]);
             int x = i, y = j;
             if (frame >= 2) {
                 double dx = i + 0.5 - 10.0, dy = j + 0.5 - 10.0;
-                double nx = dx * kSpread[frame] + jx * frame * 0.5;
-                double ny = dy * kSpread[frame] + jy * frame * 0.5;
+                double nx = dx * kSpread[frame] + jx * (frame - 1) * 0.6;
+                double ny = dy * kSpread[frame] + jy * (frame - 1) * 0.6;
                 double r = Sqrt(nx * nx + ny * ny);
                 if (r > 9.4) {
                     nx *= 9.4 / r;
@@ -206,10 +234,10 @@ Canvas DrawSprites()
 
     const Colour rimGrey = Rgb(44, 46, 54);
     DiscStyle styles[3][3] = {
-        {{Striped(kGreen), rimGrey}, {Plain(kGrey), rimGrey}, {Glowing(kGreen), rimGrey}},
-        {{Striped(kBlue), rimGrey}, {Plain(kGrey), rimGrey}, {Glowing(kBlue), rimGrey}},
+        {Style(Striped(kGreen), rimGrey), Style(Plain(kGrey), rimGrey), Glowing(kGreen, rimGrey)},
+        {Style(Striped(kBlue), rimGrey), Style(Plain(kGrey), rimGrey), Glowing(kBlue, rimGrey)},
         // Food is a warmer, brighter ball so it never passes for a body.
-        {{Plain(Rgb(236, 226, 204)), Rgb(92, 62, 40), 0.75}, {Bolt(), rimGrey}, {StarBlot(), rimGrey}},
+        {Style(Plain(Rgb(236, 226, 204)), Rgb(92, 62, 40), 0.75), Style(Bolt(), rimGrey), Style(StarBlot(), rimGrey)},
     };
     Colour px[kCell][kCell];
     bool inside[kCell][kCell];
@@ -220,9 +248,8 @@ Canvas DrawSprites()
         }
 
     // Both worms share the crash frames, so they start from neutral cells.
-    DiscStyle crash[3] = {{Striped(Rgb(110, 112, 120)), rimGrey},
-                          {Plain(kGrey), rimGrey},
-                          {Glowing(Rgb(214, 120, 60)), rimGrey}};
+    DiscStyle crash[3] = {Style(Striped(Rgb(110, 112, 120)), rimGrey), Style(Plain(kGrey), rimGrey),
+                          Glowing(Rgb(150, 150, 156), rimGrey)};
     for (int col = 0; col < 3; ++col) {
         ShadeDisc(crash[col], px, inside);
         for (int f = 0; f < 5; ++f) PutCrashFrame(c, col * kPitch, (3 + f) * kPitch, px, inside, f, 31u + col);
