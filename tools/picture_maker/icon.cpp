@@ -1,102 +1,129 @@
-// The program icon: a green worm curled into a ring, its head with an eye
-// at the top right. Drawn from one shape at each size, so even 16 px reads.
+// The program icon: a green worm wriggling up from the lower left, its
+// round head with an eye at the upper right. One shape, sampled at each
+// size, with a dark outline that keeps it readable at 16 px.
 
 #include "pictures.h"
 
 namespace pm {
 namespace {
 
-struct WormHit {
-    bool body = false;
-    double across = 0;  // -1..1 across the tube, for shading
-    double along = 0;   // 0 at the tail, 1 at the head
-    bool outline = false;
-    bool eye = false;
+constexpr int kPathPoints = 96;
+
+struct Point {
+    double x, y;
 };
 
-// The worm in unit coordinates: an arc of 290 degrees whose thickness grows
-// from the tail to the head, ending in a round head.
-WormHit Probe(double x, double y, double pixel)
+Point PathAt(double t)
 {
-    WormHit hit;
-    const double cx = 0.5, cy = 0.53, radius = 0.29;
-    const double start = 2.35, sweep = -5.1;  // radians, the tail at the lower left
-    double dx = x - cx, dy = y - cy;
-    double r = Sqrt(dx * dx + dy * dy);
-    double ang = Atan2(dy, dx);
-    // Position along the arc, unwrapped into the sweep.
-    double rel = (ang - start) / sweep;
-    rel -= Floor(rel);
-    double turn = 2.0 * kPi / Abs(sweep);
-    double best = 1e9;
-    for (int k = -1; k <= 1; ++k) {
-        double t = rel + k * turn;
-        if (t < 0.0 || t > 1.0) continue;
-        double w = 0.07 + 0.07 * t;
-        double d = Abs(r - radius) / w;
-        if (d < best) {
-            best = d;
-            hit.along = t;
-            hit.across = (r - radius) / w;
+    return Point{0.15 + 0.60 * t, 0.74 - 0.42 * t + 0.13 * Sin(2.0 * kPi * t)};
+}
+
+// The smallest icon is drawn bolder (bold > 1): its outline alone would
+// eat a thin worm.
+double HalfWidth(double t, double bold) { return (0.075 + 0.05 * t) * bold; }
+double HeadRadius(double bold) { return 0.16 * (bold > 1.0 ? 1.15 : 1.0); }
+
+struct Shape {
+    double sd;        // signed distance to the worm's edge, negative inside
+    bool head;        // nearest part is the head
+    double t;         // along the body, 0 at the tail
+    double nx, ny;    // unit direction from the centre line (or head centre)
+    double across;    // 0 on the centre line, 1 at the edge
+};
+
+Shape Probe(double x, double y, double bold)
+{
+    Shape best{1e9, false, 0, 0, 0, 0};
+    Point prev = PathAt(0.0);
+    for (int i = 1; i <= kPathPoints; ++i) {
+        double t1 = double(i) / kPathPoints, t0 = double(i - 1) / kPathPoints;
+        Point cur = PathAt(t1);
+        double vx = cur.x - prev.x, vy = cur.y - prev.y;
+        double u = Clamp01(((x - prev.x) * vx + (y - prev.y) * vy) / (vx * vx + vy * vy));
+        double cx = prev.x + vx * u, cy = prev.y + vy * u;
+        double dx = x - cx, dy = y - cy;
+        double d = Sqrt(dx * dx + dy * dy);
+        double t = Mix(t0, t1, u);
+        double w = HalfWidth(t, bold);
+        if (d - w < best.sd) {
+            best.sd = d - w;
+            best.t = t;
+            best.head = false;
+            best.nx = d > 0 ? dx / d : 0;
+            best.ny = d > 0 ? dy / d : 0;
+            best.across = d / w;
         }
+        prev = cur;
     }
-    double outlineW = pixel * 1.1;
-    if (best <= 1.0) {
-        double w = 0.07 + 0.07 * hit.along;
-        hit.body = true;
-        hit.outline = (1.0 - best) * w < outlineW;
+    Point h = PathAt(1.0);
+    double dx = x - h.x, dy = y - h.y;
+    double d = Sqrt(dx * dx + dy * dy);
+    if (d - HeadRadius(bold) < best.sd) {
+        best.sd = d - HeadRadius(bold);
+        best.head = true;
+        best.t = 1.0;
+        best.nx = d > 0 ? dx / d : 0;
+        best.ny = d > 0 ? dy / d : 0;
+        best.across = d / HeadRadius(bold);
     }
-    // The head: a disc at the arc's end.
-    double ha = start + sweep;
-    double hx = cx + radius * Cos(ha), hy = cy + radius * Sin(ha);
-    double hr = 0.17;
-    double ex = x - hx, ey = y - hy;
-    double hd = Sqrt(ex * ex + ey * ey);
-    if (hd < hr) {
-        hit.body = true;
-        hit.along = 1.0;
-        hit.across = ey / hr;
-        hit.outline = hr - hd < outlineW;
-        // The eye looks ahead, along the direction of travel.
-        double fx = hx + 0.07 * Cos(ha - kPi / 2.0) + 0.02, fy = hy + 0.07 * Sin(ha - kPi / 2.0) - 0.03;
-        double er = 0.045 > pixel * 0.9 ? 0.045 : pixel * 0.9;
-        double qx = x - fx, qy = y - fy;
-        hit.eye = qx * qx + qy * qy < er * er;
+    return best;
+}
+
+Colour Shade(const Shape& s, double x, double y, int size)
+{
+    const double pixel = 1.0 / size;
+    if (s.sd > -pixel * (size <= 16 ? 0.6 : 1.2)) return Rgb(14, 58, 20);  // outline
+    // The eye: white with a black pupil looking ahead; a dark dot when small.
+    Point h = PathAt(1.0), back = PathAt(0.96);
+    double fx = h.x - back.x, fy = h.y - back.y, fl = Sqrt(fx * fx + fy * fy);
+    fx /= fl;
+    fy /= fl;
+    const double ahead = size <= 16 ? 0.02 : 0.045, up = size <= 16 ? 0.035 : 0.05;
+    double ex = h.x + fx * ahead + fy * up, ey = h.y + fy * ahead - fx * up;
+    double er = size <= 16 ? 0.05 : 0.065;
+    double qx = x - ex, qy = y - ey;
+    double eq = Sqrt(qx * qx + qy * qy);
+    if (eq < er) {
+        if (size <= 16) return Rgb(8, 16, 8);
+        double px = x - (ex + fx * 0.02), py = y - (ey + fy * 0.02);
+        if (px * px + py * py < 0.032 * 0.032) return Rgb(8, 10, 8);
+        return eq > er - pixel * 0.9 ? Rgb(14, 58, 20) : Rgb(248, 250, 240);
     }
-    return hit;
+    // Round tube lit from the upper left.
+    double a = Clamp01(s.across);
+    double nz = Sqrt(1.0 - a * a);
+    double lx = -0.5, ly = -0.6, lz = 0.62;
+    double diff = Clamp01(s.nx * a * lx + s.ny * a * ly + nz * lz);
+    Colour base = s.head ? Rgb(116, 214, 92) : Rgb(92, 196, 76);
+    if (!s.head && size >= 32) {
+        // Segment rings along the body.
+        double ring = Sin(s.t * 2.0 * kPi * 7.0);
+        base = Scale(base, 0.86 + 0.14 * Smoothstep(-0.6, 0.2, ring));
+    }
+    Colour c = Scale(base, 0.42 + 0.78 * diff);
+    double spec = PowInt(Clamp01(diff), 12) * 0.45;
+    return Add(c, Rgb(255 * spec, 255 * spec, 230 * spec));
 }
 
 Canvas DrawIcon(int size)
 {
     Canvas c(size, size);
-    const double pixel = 1.0 / size;
     const int ss = 4;
+    const double bold = size <= 16 ? 1.35 : 1.0;
     for (int j = 0; j < size; ++j)
         for (int i = 0; i < size; ++i) {
             Colour sum;
             int covered = 0;
             for (int sj = 0; sj < ss; ++sj)
                 for (int si = 0; si < ss; ++si) {
-                    double x = (i + (si + 0.5) / ss) * pixel, y = (j + (sj + 0.5) / ss) * pixel;
-                    WormHit h = Probe(x, y, pixel);
-                    if (!h.body) continue;
+                    double x = (i + (si + 0.5) / ss) / size, y = (j + (sj + 0.5) / ss) / size;
+                    Shape s = Probe(x, y, bold);
+                    if (s.sd >= 0) continue;
                     ++covered;
-                    Colour col;
-                    if (h.outline) {
-                        col = Rgb(16, 60, 22);
-                    } else if (h.eye) {
-                        col = Rgb(20, 20, 20);
-                    } else {
-                        // Round tube lit from above, with faint segment rings.
-                        double lit = 1.0 - 0.55 * (h.across + 0.35) * (h.across + 0.35);
-                        double ring = size >= 32 ? 0.9 + 0.1 * Smoothstep(-0.2, 0.6, Sin(h.along * 40.0)) : 1.0;
-                        col = Scale(Rgb(96, 204, 84), Clamp(lit, 0.35, 1.15) * ring);
-                        if (h.along >= 1.0) col = Scale(Rgb(120, 220, 100), Clamp(lit, 0.4, 1.15));
-                    }
-                    sum = Add(sum, col);
+                    sum = Add(sum, Shade(s, x, y, size));
                 }
             // The icon mask is one bit: a pixel is the worm's when at least
-            // half of it is, and then takes only the worm's own colours.
+            // half of it is, and then it takes only the worm's own colours.
             if (covered * 2 >= ss * ss)
                 c.Set(i, j, Scale(sum, 1.0 / covered));
             else

@@ -331,7 +331,7 @@ std::vector<Sample> SnakeSamples(double* headStart)
     }
     // Up the right side and over the lid, then the head lifts to the left.
     const double lidY = kBoxTop - kBody + 1.0;
-    std::vector<Vec3> rise = {{470, 300, -30}, {472, 230, -40}, {468, 160, -44}, {462, 112, -44},
+    std::vector<Vec3> rise = {{470, 300, -30}, {479, 236, -40}, {467, 172, -44}, {464, 116, -44},
                               {444, lidY, -44},  {410, lidY, -46}, {370, lidY, -48}, {330, lidY, -46},
                               {292, lidY - 2, -40}, {262, lidY - 10, -28}, {240, lidY - 18, -18},
                               {222, lidY - 24, -10}};
