@@ -20,7 +20,7 @@ Point PathAt(double t)
 
 // The smallest icon is drawn bolder (bold > 1): its outline alone would
 // eat a thin worm.
-double HalfWidth(double t, double bold) { return (0.075 + 0.05 * t) * bold; }
+double HalfWidth(double t, double bold) { return (0.085 + 0.055 * t) * bold; }
 double HeadRadius(double bold) { return 0.16 * (bold > 1.0 ? 1.15 : 1.0); }
 
 struct Shape {
@@ -109,7 +109,7 @@ Canvas DrawIcon(int size)
 {
     Canvas c(size, size);
     const int ss = 4;
-    const double bold = size <= 16 ? 1.35 : 1.0;
+    const double bold = size <= 16 ? 1.25 : 1.0;
     for (int j = 0; j < size; ++j)
         for (int i = 0; i < size; ++i) {
             Colour sum;
