@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/embedded_file.h"
+#include "platform/internal.h"
 #include "platform/profile_store.h"
 
 const char* const kFrameWindowClass = "AfxFrameOrView";
@@ -160,6 +161,7 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
+    platform::TraceCall("WriteProfileInt");
     if (profile_ == nullptr) return FALSE;
     return profile_->WriteInt(section, entry, value) ? TRUE : FALSE;
 }
@@ -196,15 +198,22 @@ int AfxWinMain(int argc, char** argv)
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 1;
     AfxWinInit(argc > 0 ? argv[0] : nullptr);
-    if (app->InitInstance()) return app->Run();
-    // A failed start: the main window, if any, goes; then the ordinary exit.
-    if (CWnd* frame = app->m_pMainWnd) {
-        if (!frame->DestroyWindow()) {
-            app->m_pMainWnd = nullptr;
-            delete frame;
+    int code = 0;
+    if (app->InitInstance()) {
+        code = app->Run();
+    } else {
+        // A failed start: the main window, if any, goes; then the ordinary exit.
+        if (CWnd* frame = app->m_pMainWnd) {
+            if (!frame->DestroyWindow()) {
+                app->m_pMainWnd = nullptr;
+                delete frame;
+            }
         }
+        code = app->ExitInstance();
     }
-    return app->ExitInstance();
+    // The window is gone: the display connection closes here, not among the exit handlers.
+    platform::Shutdown();
+    return code;
 }
 
 // ---- CFont, CPaintDC

@@ -8,8 +8,9 @@
 
 namespace {
 
-std::vector<IDirectDraw*> gDevices;
-std::vector<IDirectDrawSurface*> gSurfaces;
+// Registries outlive every static object that may still release into them at exit.
+std::vector<IDirectDraw*>& gDevices = *new std::vector<IDirectDraw*>;
+std::vector<IDirectDrawSurface*>& gSurfaces = *new std::vector<IDirectDrawSurface*>;
 bool gUse555 = false;
 int gPresentCount = 0;
 
@@ -311,6 +312,13 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
     SDL_Window* sdlWindow = platform::SdlWindowOf(window_);
     if (sdlWindow == nullptr) return DDERR_GENERIC;
     // The mode change of old is a full-screen desktop window scaled to the picture.
+    // Cover the display first, so the picture fills it even where no window manager
+    // carries out the full-screen request.
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdlWindow), &bounds) == 0) {
+        SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
+        SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
+    }
     SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (renderer_ == nullptr) {
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
@@ -374,7 +382,7 @@ HRESULT IDirectDraw::CreateOffscreen(DDSURFACEDESC* desc, IDirectDrawSurface** s
     if (desc->dwWidth == 0 || desc->dwHeight == 0 || desc->dwWidth > kMaxSurfaceSide ||
         desc->dwHeight > kMaxSurfaceSide)
         return DDERR_INVALIDPARAMS;
-    Uint32 format = gUse555 ? SDL_PIXELFORMAT_RGB555 : DisplayFormat();
+    Uint32 format = gUse555 ? static_cast<Uint32>(SDL_PIXELFORMAT_RGB555) : DisplayFormat();
     SDL_Surface* pixels = NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight), format);
     if (pixels == nullptr) return DDERR_OUTOFMEMORY;
     SDL_FillRect(pixels, nullptr, 0);

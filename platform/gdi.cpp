@@ -59,8 +59,9 @@ struct FontFace {
 
 namespace {
 
-std::vector<GdiObject*> gObjects;
-std::vector<DeviceContextObject*> gContexts;
+// Registries outlive every static object that may still release into them at exit.
+std::vector<GdiObject*>& gObjects = *new std::vector<GdiObject*>;
+std::vector<DeviceContextObject*>& gContexts = *new std::vector<DeviceContextObject*>;
 ModuleObject gModule{0};
 
 bool IsLive(const GdiObject* o)

@@ -48,5 +48,6 @@ unsigned FocusLossCount();
 
 // SDL's video subsystem, started once for the window and the display device.
 bool EnsureVideo();
+void Shutdown();
 
 }  // namespace platform

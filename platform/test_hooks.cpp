@@ -10,8 +10,9 @@ std::array<int, static_cast<size_t>(platform_test::Fault::Count)> gPendingFaults
 bool gManualClock = false;
 DWORD gManualNow = 0;
 bool gTraceOn = false;
-std::vector<std::string> gTrace;
-std::string gDebugOutput;
+// Written to by objects released at exit, so never destroyed themselves.
+std::vector<std::string>& gTrace = *new std::vector<std::string>;
+std::string& gDebugOutput = *new std::string;
 
 }  // namespace
 

@@ -30,7 +30,7 @@ size_t gQueueHead = 0;
 size_t gQueueCount = 0;
 
 WindowObject* gWindow = nullptr;  // the program has exactly one window
-std::vector<Timer> gTimers;
+std::vector<Timer>& gTimers = *new std::vector<Timer>;  // outlives static objects released at exit
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
@@ -221,6 +221,12 @@ bool EnsureVideo()
     return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
 }
 
+void Shutdown()
+{
+    if (gWindow != nullptr) return;  // still in use
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
 SDL_Window* SdlWindowOf(HWND window)
 {
     return Valid(window) ? window->sdl : nullptr;
@@ -254,8 +260,7 @@ HWND CreateWindowExA(DWORD /*exStyle*/, const char* /*className*/, const char* t
 {
     if (gWindow != nullptr || handler == nullptr || width <= 0 || height <= 0) return nullptr;
     if (!platform::EnsureVideo()) return nullptr;
-    SDL_Window* sdl = SDL_CreateWindow(title != nullptr ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                       width, height, SDL_WINDOW_HIDDEN);
+    SDL_Window* sdl = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, SDL_WINDOW_HIDDEN);
     if (sdl == nullptr) return nullptr;
     gWindow = new WindowObject;
     gWindow->sdl = sdl;

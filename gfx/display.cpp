@@ -1,0 +1,5 @@
+#include "gfx/display.h"
+
+IDirectDraw* gDirectDraw = nullptr;
+IDirectDrawSurface* gPrimarySurface = nullptr;
+IDirectDrawSurface* gBackSurface = nullptr;
