@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+// The per-user settings file standing in for the registry's profile keys:
+// <folder>/settings.ini, with "[Section]" headers and "entry=value" lines.
+// Section and entry names compare case-insensitively, as registry names do.
+class ProfileStore {
+public:
+    explicit ProfileStore(std::string folder);   // folder may be "" (no usable folder)
+
+    // SDL_GetPrefPath(company, application), without its trailing slash: creates the folder when
+    // missing; "" when it cannot (no HOME, unwritable, ...).
+    static std::string DefaultFolder(const char* company, const char* application);
+
+    const std::string& Folder() const;
+    std::string FilePath() const;                 // folder + "/settings.ini" ("" when no folder)
+
+    // The entry's value as a signed 32-bit integer, or defaultValue when the file, section or entry is
+    // missing, unreadable, larger than 64 KiB, not text, or the value is not a whole decimal number
+    // that fits into 32 bits (blanks around it are allowed).
+    int GetInt(const char* section, const char* entry, int defaultValue) const;
+
+    // Sets entry=value in the section, keeping every other line of a readable file. The new file is
+    // written beside the old one, synced and renamed over it, so the old file stays intact on any
+    // failure. An unusable old file (not text, oversized, unreadable) is replaced by one holding just
+    // this section. False on failure: no folder, unwritable, settings.ini a directory, bad names, ...
+    bool WriteInt(const char* section, const char* entry, int value);
+
+    static constexpr size_t kMaxFileSize = 64 * 1024;
+
+private:
+    std::string folder_;
+};
