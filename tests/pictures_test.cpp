@@ -183,7 +183,9 @@ TEST(PictureGenerator, FailsClearlyWithoutAUsableFolder)
     std::vector<uint8_t> msg = ReadFile(err);
     EXPECT_NE(std::string(msg.begin(), msg.end()).find("missing"), std::string::npos);
     // A plain file where the folder should be.
-    EXPECT_NE(RunGenerator({err}, tmp.Path() + "/lorvex.ico"), 0);
+    EXPECT_NE(RunGenerator({err}, err), 0);
+    msg = ReadFile(err);
+    EXPECT_NE(std::string(msg.begin(), msg.end()).find("not a folder"), std::string::npos);
 }
 
 TEST(Pictures, HaveTheirSizesAsUncompressedEightBitBottomUpBitmaps)

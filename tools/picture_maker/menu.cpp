@@ -37,7 +37,8 @@ double ScreenY(const Vec3& p) { return p.y + kLift * p.z; }
 
 // ---------------------------------------------------------------- drapery
 
-Colour HangingCloth(double x, double y)
+// Brightness 0..1 of the curtain hanging behind the box.
+double HangingCloth(double x, double y)
 {
     double spread = 1.0 + 0.22 * y / kH;
     double u = (x - 320.0) / spread + 320.0;
@@ -47,10 +48,11 @@ Colour HangingCloth(double x, double y)
     double light = 0.50 + 0.30 * fold - 0.10 * slope;
     light += PowInt(Abs(slope), 6) * 0.20;  // velvet sheen on the turned folds
     light += 0.05 * (Fbm(x / 3.0, y / 40.0, 2, 51) - 0.5);
-    return Colour{light, 0, 0};
+    return light;
 }
 
-Colour FloorCloth(double x, double y)
+// Brightness 0..1 of the cloth spread on the floor.
+double FloorCloth(double x, double y)
 {
     // Folds on the floor run towards a vanishing point far above, wider
     // apart as they come nearer.
@@ -60,7 +62,7 @@ Colour FloorCloth(double x, double y)
     double light = 0.60 + 0.17 * fold + 0.08 * PowInt(Abs(slope), 5);
     light += 0.10 * Smoothstep(360.0, 480.0, y);  // the near floor faces the light
     light += 0.04 * (Fbm(x / 4.0, y / 4.0, 2, 57) - 0.5);
-    return Colour{light, 0, 0};
+    return light;
 }
 
 constexpr double kFloorLine = 356;
@@ -116,12 +118,12 @@ Colour Drapery(double x, double y)
     double bend = kFloorLine + 0.00012 * (x - 320.0) * (x - 320.0);
     double light;
     if (y < bend - 10.0) {
-        light = HangingCloth(x, y).r;
+        light = HangingCloth(x, y);
     } else if (y > bend + 10.0) {
-        light = FloorCloth(x, y).r;
+        light = FloorCloth(x, y);
     } else {
         double t = (y - (bend - 10.0)) / 20.0;
-        light = Mix(HangingCloth(x, y).r, FloorCloth(x, y).r, Smoothstep(0.0, 1.0, t));
+        light = Mix(HangingCloth(x, y), FloorCloth(x, y), Smoothstep(0.0, 1.0, t));
     }
     // The crease where the cloth turns from wall to floor lies in shadow.
     light *= 1.0 - 0.35 * Exp(-(y - bend) * (y - bend) / 90.0);
@@ -191,8 +193,8 @@ bool Bracket(double x, double y, Colour* out)
         if (lx < 0 || ly < 0 || lx >= size || ly >= size) continue;
         if (lx >= band && ly >= band) continue;
         Colour c = BrassPlate(x, y, cy - (bottom ? size : 0));
-        double edge = lx < band ? (ly < band ? (lx < ly ? band - lx : band - ly) : band - lx) : band - ly;
-        edge = lx < ly ? (lx < band ? lx : ly) : (ly < band ? ly : lx);
+        // Dark edges: along the box's own edge and round the L's inner sides.
+        double edge = lx < ly ? (lx < band ? lx : ly) : (ly < band ? ly : lx);
         if (edge < 1.2 || Abs(lx - size) < 1.2 || Abs(ly - size) < 1.2) c = Scale(c, 0.62);
         // Rivets near the arms' ends.
         double r1x = lx - (size - 5.0), r1y = ly - band / 2.0, r2x = lx - band / 2.0, r2y = ly - (size - 5.0);
@@ -252,7 +254,7 @@ struct Sample {
     double s;  // arc length from the tail
 };
 
-// Centripetal-free Catmull-Rom through the points, sampled every step.
+// Uniform Catmull-Rom through the points, sampled about every step.
 std::vector<Vec3> Spline(const std::vector<Vec3>& pts, double step)
 {
     std::vector<Vec3> out;
@@ -380,7 +382,7 @@ public:
     void Render()
     {
         samples_ = SnakeSamples(&headStart_);
-        for (size_t i = 0; i < samples_.size(); i += 1) Stamp(i);
+        for (size_t i = 0; i < samples_.size(); ++i) Stamp(i);
     }
 
     const Hit& At(int hx, int hy) const { return hits_[size_t(hy) * w_ + hx]; }
