@@ -22,7 +22,10 @@ IDirectDrawSurface* LoadBitmapSurface(IDirectDraw* device, const char* name, int
 {
     if (device == nullptr) return nullptr;
     HBITMAP bitmap = LoadNamedBitmap(name, width, height);
-    if (bitmap == nullptr) return nullptr;
+    if (bitmap == nullptr) {
+        OutputDebugStringA("handle is null\n");
+        return nullptr;
+    }
 
     BITMAP info{};
     GetObjectA(bitmap, sizeof(info), &info);

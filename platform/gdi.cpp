@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "platform/bmp_check.h"
+#include "platform/debug_output.h"
 #include "platform/embedded_file.h"
 #include "platform/internal.h"
 
@@ -193,26 +194,35 @@ COLORREF ColorAt(const SDL_Surface* s, int x, int y)
 
 // ---- picture files
 
-std::vector<unsigned char> ReadPictureFile(const char* path)
+// False when there is no such file; a file too large for any picture reads as empty.
+bool ReadPictureFile(const char* path, std::vector<unsigned char>* bytes)
 {
-    std::vector<unsigned char> bytes;
     struct stat info {};
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxPictureFileBytes) return bytes;
+    if (stat(path, &info) != 0) return false;
+    if (!S_ISREG(info.st_mode) || info.st_size > kMaxPictureFileBytes) return true;
     FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return bytes;
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
+    if (f == nullptr) return true;
+    bytes->resize(static_cast<size_t>(info.st_size));
+    size_t got = bytes->empty() ? 0 : std::fread(bytes->data(), 1, bytes->size(), f);
     std::fclose(f);
-    bytes.resize(got);
-    return bytes;
+    bytes->resize(got);
+    return true;
 }
 
-SDL_Surface* DecodePicture(const unsigned char* data, size_t size)
+SDL_Surface* DecodePicture(const char* name, const unsigned char* data, size_t size)
 {
     // SDL's loader trusts the header's sizes; only a header the bytes can back reaches it.
-    if (!BmpHeaderIsSound(data, size)) return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-    return rw != nullptr ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+    SDL_Surface* picture = nullptr;
+    if (BmpHeaderIsSound(data, size)) {
+        SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+        if (rw != nullptr) picture = SDL_LoadBMP_RW(rw, 1);
+    }
+    if (picture == nullptr) {
+        char message[160];
+        SDL_snprintf(message, sizeof message, "picture \"%.100s\" is not a readable bitmap\n", name);
+        OutputDebugStringA(message);
+    }
+    return picture;
 }
 
 SDL_Surface* ScaledCopy(SDL_Surface* picture, int width, int height)
@@ -354,12 +364,13 @@ HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int cx, int cy,
     SDL_Surface* picture = nullptr;
     if ((flags & LR_LOADFROMFILE) != 0) {
         if (module != nullptr) return nullptr;
-        std::vector<unsigned char> bytes = ReadPictureFile(name);
-        picture = DecodePicture(bytes.data(), bytes.size());
+        std::vector<unsigned char> bytes;
+        if (!ReadPictureFile(name, &bytes)) return nullptr;
+        picture = DecodePicture(name, bytes.data(), bytes.size());
     } else {
         if (module != &gModule) return nullptr;
         const EmbeddedFile* file = FindEmbeddedFile(kResources, kResourcesCount, name);
-        if (file != nullptr) picture = DecodePicture(file->begin, file->size());
+        if (file != nullptr) picture = DecodePicture(name, file->begin, file->size());
     }
     if (picture == nullptr) return nullptr;
     if ((cx != 0 && cx != picture->w) || (cy != 0 && cy != picture->h)) {

@@ -6,7 +6,11 @@
 
 namespace {
 
-std::array<int, static_cast<size_t>(platform_test::Fault::Count)> gPendingFaults{};
+struct PendingFault {
+    int after = 0;
+    int times = 0;
+};
+std::array<PendingFault, static_cast<size_t>(platform_test::Fault::Count)> gPendingFaults{};
 bool gManualClock = false;
 DWORD gManualNow = 0;
 bool gTraceOn = false;
@@ -31,9 +35,13 @@ void WaitForEvent(DWORD timeoutMs)
 
 bool ShouldFail(platform_test::Fault fault)
 {
-    int& pending = gPendingFaults[static_cast<size_t>(fault)];
-    if (pending <= 0) return false;
-    --pending;
+    PendingFault& pending = gPendingFaults[static_cast<size_t>(fault)];
+    if (pending.times <= 0) return false;
+    if (pending.after > 0) {
+        --pending.after;
+        return false;
+    }
+    --pending.times;
     return true;
 }
 
@@ -51,14 +59,14 @@ void CaptureDebugOutput(const char* text)
 
 namespace platform_test {
 
-void FailNext(Fault fault, int times)
+void FailNext(Fault fault, int times, int after)
 {
-    gPendingFaults[static_cast<size_t>(fault)] = times;
+    gPendingFaults[static_cast<size_t>(fault)] = PendingFault{after, times};
 }
 
 void ResetFaults()
 {
-    gPendingFaults.fill(0);
+    gPendingFaults.fill(PendingFault{});
     gTrace.clear();
     gDebugOutput.clear();
 }

@@ -31,8 +31,8 @@ enum class Fault {
     Count
 };
 
-// The next `times` calls of that step fail.
-void FailNext(Fault fault, int times = 1);
+// After `after` more calls succeed, the next `times` calls of that step fail.
+void FailNext(Fault fault, int times = 1, int after = 0);
 // Clears every pending fault, the trace and the captured debug output.
 void ResetFaults();
 

@@ -1,11 +1,6 @@
 #include "platform/icon_file.h"
 
-// The test target may not carry SDL's include folder; the header is found under SDL2/ then.
-#if __has_include(<SDL.h>)
 #include <SDL.h>
-#else
-#include <SDL2/SDL.h>
-#endif
 #include <gtest/gtest.h>
 
 #include <cstdint>

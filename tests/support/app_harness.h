@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/main_frame.h"
+#include "app/worm_app.h"
+#include "platform/test_hooks.h"
+
+namespace test {
+
+// A fresh, empty folder under /tmp, removed with everything in it at destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+
+// Sets the headless drivers and the test clock for the whole test program.
+void UseHeadlessPlatform();
+
+// Runs the real application object on the dummy video driver with a clock that only the
+// test moves: start-up, ticks, pushed input and the exit sequence of the program.
+class AppHarness {
+public:
+    AppHarness();  // HOME is a fresh temporary folder
+    ~AppHarness();
+    AppHarness(const AppHarness&) = delete;
+    AppHarness& operator=(const AppHarness&) = delete;
+
+    // Constructs the application and runs InitInstance; on FALSE, the framework's failed
+    // start follows (the main window is destroyed). Returns what InitInstance returned.
+    bool Start();
+    // Dispatches every waiting message (a due timer included) without moving the clock.
+    void Pump();
+    // Moves the clock on and dispatches what became due.
+    void Advance(DWORD milliseconds);
+    void Ticks(int count) { for (int i = 0; i < count; ++i) Advance(40); }
+    // True until the message loop would have ended (WM_QUIT seen).
+    bool LoopRunning() const { return started_ && !quit_; }
+    // Closes the window if still open, then the program's exit: DirectInput released,
+    // then the application object destroyed.
+    void Stop();
+
+    CMainFrame* Frame() const;
+    std::string Home() const { return home_.Path(); }
+    std::string SettingsFolder() const { return home_.Path() + "/.local/share/Tamberlo/lorvex"; }
+    std::string SettingsFile() const { return SettingsFolder() + "/settings.ini"; }
+    void WriteSettings(const std::string& text);
+
+private:
+    TempFolder home_;
+    std::unique_ptr<CWormApp> app_;
+    bool started_ = false;
+    bool stopped_ = false;
+    bool quit_ = false;
+};
+
+}  // namespace test
