@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+
+namespace test {
+
+// An uncompressed 8-bit BMP file with the given palette and pixel indices (row by row, top first).
+std::string MakeBmp8(int width, int height, const std::vector<COLORREF>& palette,
+                     const std::vector<std::uint8_t>& indices);
+// The same, every pixel index 0 of a one-colour palette.
+std::string MakeSolidBmp8(int width, int height, COLORREF color);
+
+// Little-endian field writes, for damaging a file's header on purpose.
+void Put16(std::string& bytes, size_t offset, std::uint16_t value);
+void Put32(std::string& bytes, size_t offset, std::uint32_t value);
+
+}  // namespace test

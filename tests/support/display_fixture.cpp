@@ -1,0 +1,96 @@
+#include "tests/support/display_fixture.h"
+
+#include <cstring>
+
+#include "tests/support/app_harness.h"
+
+namespace test {
+
+std::uint16_t RawPixel(IDirectDrawSurface* surface, int x, int y)
+{
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return 0;
+    std::uint16_t value = 0;
+    std::memcpy(&value, static_cast<const char*>(desc.lpSurface) + y * desc.lPitch + x * 2, 2);
+    surface->Unlock(nullptr);
+    return value;
+}
+
+void SetRawPixel(IDirectDrawSurface* surface, int x, int y, std::uint16_t value)
+{
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return;
+    std::memcpy(static_cast<char*>(desc.lpSurface) + y * desc.lPitch + x * 2, &value, 2);
+    surface->Unlock(nullptr);
+}
+
+void FillRaw(IDirectDrawSurface* surface, std::uint16_t value)
+{
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return;
+    for (DWORD y = 0; y < desc.dwHeight; ++y)
+        for (DWORD x = 0; x < desc.dwWidth; ++x)
+            std::memcpy(static_cast<char*>(desc.lpSurface) + y * desc.lPitch + x * 2, &value, 2);
+    surface->Unlock(nullptr);
+}
+
+IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height)
+{
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    IDirectDrawSurface* surface = nullptr;
+    device->CreateSurface(&desc, &surface, nullptr);
+    return surface;
+}
+
+Display::Display()
+{
+    UseHeadlessPlatform();
+    window = CreateWindowExA(0, nullptr, "test", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, this);
+    if (window == nullptr || DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return;
+    device->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
+    device->SetDisplayMode(640, 480, 16);
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    desc.dwBackBufferCount = 1;
+    if (device->CreateSurface(&desc, &primary, nullptr) != DD_OK) return;
+    DDSCAPS caps{DDSCAPS_BACKBUFFER};
+    primary->GetAttachedSurface(&caps, &back);
+}
+
+Display::~Display()
+{
+    if (primary != nullptr) primary->Release();
+    if (device != nullptr) device->Release();
+    if (window != nullptr) DestroyWindow(window);
+    Pump();  // drops what the window left behind, such as a pending quit
+}
+
+LRESULT Display::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    last = MSG{window, message, wParam, lParam, 0};
+    ++received;
+    return 0;
+}
+
+int Display::Pump()
+{
+    int count = 0;
+    MSG msg{};
+    while (count < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ++count;
+        DispatchMessageA(&msg);
+    }
+    return count;
+}
+
+}  // namespace test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ddraw.h"
+#include "platform/winuser.h"
+
+namespace test {
+
+// 16-bit pixels read and written through Lock.
+std::uint16_t RawPixel(IDirectDrawSurface* surface, int x, int y);
+void SetRawPixel(IDirectDrawSurface* surface, int x, int y, std::uint16_t value);
+void FillRaw(IDirectDrawSurface* surface, std::uint16_t value);
+IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height);
+
+// A window with the display device in its 640 x 480 x 16 mode, a primary surface and
+// its back buffer, as start-up makes them; all released at destruction.
+class Display : public MessageHandler {
+public:
+    Display();
+    ~Display();
+    Display(const Display&) = delete;
+    Display& operator=(const Display&) = delete;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Dispatches waiting messages to this window; returns how many there were.
+    int Pump();
+
+    HWND window = nullptr;
+    IDirectDraw* device = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+    IDirectDrawSurface* back = nullptr;
+    MSG last{};
+    int received = 0;
+};
+
+}  // namespace test

@@ -1,0 +1,254 @@
+#include "platform/winuser.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/dinput.h"
+#include "platform/internal.h"
+#include "tests/support/app_harness.h"
+#include "tests/support/display_fixture.h"
+
+namespace {
+
+// Records every message its window receives.
+class Recorder : public test::Display {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        messages.push_back(MSG{window, message, wParam, lParam, 0});
+        return 0;
+    }
+    std::vector<UINT> Kinds() const
+    {
+        std::vector<UINT> kinds;
+        for (const MSG& m : messages) kinds.push_back(m.message);
+        return kinds;
+    }
+    std::vector<MSG> messages;
+};
+
+class WindowMessagesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform_test::ResetFaults();
+        ASSERT_NE(window.primary, nullptr);
+        window.Pump();
+        window.messages.clear();
+    }
+    void Flush()
+    {
+        window.messages.clear();
+        window.Pump();
+    }
+    Recorder window;
+};
+
+TEST_F(WindowMessagesTest, PostedMessagesQueueInOrderAndSentOnesRunAtOnce)
+{
+    PostMessage(window.window, WM_USER + 1, 1, 0);
+    PostMessage(window.window, WM_USER + 2, 2, 0);
+    EXPECT_EQ(SendMessage(window.window, WM_USER + 3, 3, 0), 0);
+    ASSERT_EQ(window.Kinds(), (std::vector<UINT>{WM_USER + 3}));
+    window.Pump();
+    EXPECT_EQ(window.Kinds(), (std::vector<UINT>{WM_USER + 3, WM_USER + 1, WM_USER + 2}));
+    EXPECT_EQ(PostMessage(nullptr, WM_USER, 0, 0), FALSE);
+    EXPECT_EQ(SendMessage(nullptr, WM_USER, 0, 0), 0);
+}
+
+TEST_F(WindowMessagesTest, AFullQueueRefusesMorePostsInsteadOfGrowing)
+{
+    int accepted = 0;
+    for (int i = 0; i < 5000; ++i) accepted += PostMessage(window.window, WM_USER, 0, 0);
+    EXPECT_GT(accepted, 100);
+    EXPECT_LT(accepted, 5000);
+    Flush();
+    EXPECT_EQ(window.messages.size(), static_cast<size_t>(accepted));
+}
+
+TEST_F(WindowMessagesTest, TimerTicksOncePerPeriodAndNeverQueuesMissedTicks)
+{
+    ASSERT_EQ(SetTimer(window.window, 5, 40, nullptr), 5u);
+    auto ticksAfter = [&](DWORD ms) {
+        platform_test::AdvanceClock(ms);
+        Flush();
+        int ticks = 0;
+        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER && m.wParam == 5;
+        return ticks;
+    };
+    EXPECT_EQ(ticksAfter(39), 0);
+    EXPECT_EQ(ticksAfter(1), 1);
+    EXPECT_EQ(ticksAfter(40), 1);
+    EXPECT_EQ(ticksAfter(400), 1);  // ten periods late: one tick
+    EXPECT_EQ(ticksAfter(39), 0);
+    EXPECT_EQ(ticksAfter(1), 1);
+    EXPECT_EQ(ticksAfter(15), 0);
+    EXPECT_EQ(ticksAfter(25), 1);  // a little late: the cadence holds
+    EXPECT_EQ(KillTimer(window.window, 5), TRUE);
+    EXPECT_EQ(ticksAfter(100), 0);
+}
+
+TEST_F(WindowMessagesTest, KeysBecomeVirtualKeyMessages)
+{
+    platform_test::PushKey(SDL_SCANCODE_LEFT, true);
+    platform_test::PushKey(SDL_SCANCODE_LEFT, true, true);
+    platform_test::PushKey(SDL_SCANCODE_LEFT, false);
+    platform_test::PushKey(SDL_SCANCODE_ESCAPE, true);
+    Flush();
+    ASSERT_EQ(window.Kinds(), (std::vector<UINT>{WM_KEYDOWN, WM_KEYDOWN, WM_KEYUP, WM_KEYDOWN}));
+    EXPECT_EQ(window.messages[0].wParam, VK_LEFT);
+    EXPECT_EQ(window.messages[0].lParam & (1 << 30), 0);
+    EXPECT_NE(window.messages[1].lParam & (1 << 30), 0);  // autorepeat: the key was down already
+    EXPECT_EQ(window.messages[2].wParam, VK_LEFT);
+    EXPECT_EQ(window.messages[3].wParam, VK_ESCAPE);
+}
+
+TEST_F(WindowMessagesTest, EverySecondPressIsADoubleClick)
+{
+    for (int clicks = 1; clicks <= 4; ++clicks) platform_test::PushMouseButton(10, 10, true, true, clicks);
+    platform_test::PushMouseButton(10, 10, true, false);
+    platform_test::PushMouseButton(10, 10, false, true, 2);
+    platform_test::PushMouseButton(10, 10, false, false);
+    Flush();
+    EXPECT_EQ(window.Kinds(), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK,
+                                                 WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP}));
+}
+
+TEST_F(WindowMessagesTest, MousePointsArePictureCoordinatesClampedIntoThePicture)
+{
+    platform_test::PushMouseMove(123, 456);
+    platform_test::PushMouseButton(639, 0, true, true);
+    Flush();
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(GET_X_LPARAM(window.messages[0].lParam), 123);
+    EXPECT_EQ(GET_Y_LPARAM(window.messages[0].lParam), 456);
+    EXPECT_EQ(GET_X_LPARAM(window.messages[1].lParam), 639);
+    EXPECT_EQ(GET_Y_LPARAM(window.messages[1].lParam), 0);
+
+    // Points on the bars around the picture land on its nearest edge.
+    SDL_Window* sdl = platform::SdlWindowOf(window.window);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdl, &w, &h);
+    for (auto [wx, wy, px, py] : {std::tuple{0, 0, 0, 0}, std::tuple{w - 1, h - 1, 639, 479}}) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = SDL_GetWindowID(sdl);
+        e.motion.x = wx;
+        e.motion.y = wy;
+        SDL_PushEvent(&e);
+        Flush();
+        ASSERT_EQ(window.messages.size(), 1u);
+        EXPECT_EQ(GET_X_LPARAM(window.messages[0].lParam), px) << w << "x" << h;
+        EXPECT_EQ(GET_Y_LPARAM(window.messages[0].lParam), py);
+    }
+}
+
+TEST_F(WindowMessagesTest, QuitClosesAndMinimisingStopsPainting)
+{
+    platform_test::PushQuit();
+    Flush();
+    EXPECT_EQ(window.Kinds(), (std::vector<UINT>{WM_CLOSE}));
+
+    platform_test::PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    Flush();
+    EXPECT_EQ(IsIconic(window.window), TRUE);
+    InvalidateRect(window.window, nullptr, FALSE);
+    Flush();
+    EXPECT_TRUE(window.messages.empty());
+    platform_test::PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    Flush();
+    EXPECT_EQ(IsIconic(window.window), FALSE);
+    EXPECT_EQ(window.Kinds(), (std::vector<UINT>{WM_PAINT}));
+}
+
+TEST_F(WindowMessagesTest, CursorCountTracksShowAndHide)
+{
+    const int start = platform_test::CursorDisplayCount();
+    EXPECT_EQ(ShowCursor(FALSE), start - 1);
+    EXPECT_EQ(ShowCursor(FALSE), start - 2);
+    EXPECT_EQ(ShowCursor(TRUE), start - 1);
+    EXPECT_EQ(ShowCursor(TRUE), start);
+}
+
+class KeyboardInputTest : public WindowMessagesTest {
+protected:
+    void SetUp() override
+    {
+        WindowMessagesTest::SetUp();
+        ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &input, nullptr), DI_OK);
+        IDirectInputDeviceA* first = nullptr;
+        ASSERT_EQ(input->CreateDevice(GUID_SysKeyboard, &first, nullptr), DI_OK);
+        ASSERT_EQ(first->QueryInterface(IID_IDirectInputDevice2A, reinterpret_cast<void**>(&device)), DI_OK);
+        first->Release();
+        ASSERT_EQ(device->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+        ASSERT_EQ(device->SetCooperativeLevel(window.window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
+    }
+    void TearDown() override
+    {
+        device->Unacquire();
+        device->Release();
+        input->Release();
+        platform_test::PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+        Flush();
+    }
+    HRESULT Read() { return device->GetDeviceState(sizeof state, state); }
+
+    IDirectInputA* input = nullptr;
+    IDirectInputDevice2A* device = nullptr;
+    BYTE state[256] = {};
+};
+
+TEST_F(KeyboardInputTest, StateFollowsKeyEventsByDirectInputCode)
+{
+    EXPECT_EQ(Read(), DIERR_NOTACQUIRED);
+    ASSERT_EQ(device->Acquire(), DI_OK);
+    platform_test::PushKey(SDL_SCANCODE_LEFT, true);
+    platform_test::PushKey(SDL_SCANCODE_S, true);
+    Flush();
+    ASSERT_EQ(Read(), DI_OK);
+    EXPECT_EQ(state[0xCB], 0x80);
+    EXPECT_EQ(state[0x1F], 0x80);
+    EXPECT_EQ(state[0xCD], 0x00);
+    platform_test::PushKey(SDL_SCANCODE_LEFT, false);
+    Flush();
+    ASSERT_EQ(Read(), DI_OK);
+    EXPECT_EQ(state[0xCB], 0x00);
+    EXPECT_EQ(state[0x1F], 0x80);
+    EXPECT_EQ(device->GetDeviceState(100, state), DIERR_INVALIDPARAM);
+}
+
+TEST_F(KeyboardInputTest, LosingTheFocusLosesTheInputUntilAcquiredInTheForeground)
+{
+    ASSERT_EQ(device->Acquire(), DI_OK);
+    platform_test::PushKey(SDL_SCANCODE_A, true);
+    platform_test::PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    Flush();
+    EXPECT_EQ(Read(), DIERR_INPUTLOST);
+    EXPECT_EQ(Read(), DIERR_INPUTLOST);  // every poll is told, so every poll may try again
+    EXPECT_NE(device->Acquire(), DI_OK);
+    EXPECT_EQ(Read(), DIERR_INPUTLOST);
+
+    platform_test::PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    Flush();
+    EXPECT_EQ(device->Acquire(), DI_OK);
+    ASSERT_EQ(Read(), DI_OK);
+    EXPECT_EQ(state[0x1E], 0x00);  // a key held while the focus went is not stuck down
+}
+
+TEST_F(KeyboardInputTest, OnlyTheSystemKeyboardAndItsInterfacesExist)
+{
+    IDirectInputDeviceA* other = nullptr;
+    const GUID mouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+    EXPECT_EQ(input->CreateDevice(mouse, &other, nullptr), DIERR_DEVICENOTREG);
+    EXPECT_EQ(other, nullptr);
+    void* unknown = &other;
+    EXPECT_EQ(device->QueryInterface(mouse, &unknown), DIERR_NOINTERFACE);
+    EXPECT_EQ(unknown, nullptr);
+    platform_test::FailNext(platform_test::Fault::Acquire);
+    EXPECT_NE(device->Acquire(), DI_OK);
+    EXPECT_EQ(device->Acquire(), DI_OK);
+}
+
+}  // namespace
