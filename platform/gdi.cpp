@@ -63,6 +63,7 @@ namespace {
 // Registries outlive every static object that may still release into them at exit.
 std::vector<GdiObject*>& gObjects = *new std::vector<GdiObject*>;
 std::vector<DeviceContextObject*>& gContexts = *new std::vector<DeviceContextObject*>;
+std::vector<DeviceContextObject*>& gSpareContexts = *new std::vector<DeviceContextObject*>;
 ModuleObject gModule{0};
 
 bool IsLive(const GdiObject* o)
@@ -333,9 +334,18 @@ SDL_Surface* ConvertToFormat(SDL_Surface* src, const SDL_PixelFormat* format)
     return dst;
 }
 
+// Text is drawn through a surface context every frame: released contexts are kept for
+// the next one, so a frame allocates nothing.
 HDC CreateSurfaceDC(SDL_Surface* pixels)
 {
-    auto* dc = new DeviceContextObject;
+    DeviceContextObject* dc = nullptr;
+    if (!gSpareContexts.empty()) {
+        dc = gSpareContexts.back();
+        gSpareContexts.pop_back();
+        *dc = DeviceContextObject{};
+    } else {
+        dc = new DeviceContextObject;
+    }
     dc->target = pixels;
     gContexts.push_back(dc);
     return dc;
@@ -346,7 +356,7 @@ void DestroySurfaceDC(HDC dc)
     if (!IsLive(dc)) return;
     if (dc->font != nullptr) --dc->font->selections;
     gContexts.erase(std::remove(gContexts.begin(), gContexts.end(), dc), gContexts.end());
-    delete dc;
+    gSpareContexts.push_back(dc);
 }
 
 }  // namespace platform

@@ -16,6 +16,7 @@
 #include "gfx/display.h"
 #include "screens/about_screen.h"
 #include "screens/menu_screen.h"
+#include "tests/support/allocation_counter.h"
 #include "tests/support/app_harness.h"
 
 namespace {
@@ -336,6 +337,25 @@ TEST_F(AppTest, EachScreenDrawsItsOwnPicture)
     platform_test::PushKey(SDL_SCANCODE_ESCAPE, true);
     app.Ticks(1);
     EXPECT_EQ(app.Frame()->currentScreen, static_cast<CScreen*>(app.Frame()->menuScreen));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AppTest, TicksAllocateNothingOnceRunning)
+{
+    ASSERT_TRUE(app.Start());
+    app.Ticks(3);
+    std::size_t before = test::AllocationCount();
+    app.Ticks(50);
+    EXPECT_EQ(test::AllocationCount(), before) << "menu";
+
+    PostMessageA(app.Frame()->m_hWnd, UM_START_GAME, 2, 0);
+    app.Ticks(3);
+    before = test::AllocationCount();
+    app.Ticks(50);
+    EXPECT_EQ(test::AllocationCount(), before) << "game";
 }
 
 }  // namespace
