@@ -1,0 +1,189 @@
+// The four pictures as the screens get them: loaded through the game's own path onto
+// the 640 x 480 x 16 display, keyed with magenta, and blitted as the screens blit them.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "gfx/bitmap_surface.h"
+#include "platform/test_hooks.h"
+#include "tests/support/display_fixture.h"
+
+namespace {
+
+constexpr std::uint16_t kKey565 = 0xF81F;
+
+// Every 16-bit pixel of a surface, row by row, read under one lock.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint16_t> at;
+    std::uint16_t operator()(int x, int y) const { return at[static_cast<size_t>(y) * width + x]; }
+};
+
+Pixels Read(IDirectDrawSurface* surface)
+{
+    Pixels p;
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return p;
+    p.width = static_cast<int>(desc.dwWidth);
+    p.height = static_cast<int>(desc.dwHeight);
+    p.at.resize(static_cast<size_t>(p.width) * p.height);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            p.at[static_cast<size_t>(y) * p.width + x] =
+                static_cast<const std::uint16_t*>(desc.lpSurface)[(y * desc.lPitch) / 2 + x];
+    surface->Unlock(nullptr);
+    return p;
+}
+
+class PictureDisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform_test::ResetFaults();
+        ASSERT_NE(display.back, nullptr);
+        ground = LoadBitmapSurface(display.device, "IDB_GROUND", 0, 0);
+        sprites = LoadKeyed("IDB_HRA");
+        menu = LoadKeyed("IDB_MENU");
+        about = LoadKeyed("IDB_ABOUT");
+        ASSERT_TRUE(ground && sprites && menu && about);
+    }
+    void TearDown() override
+    {
+        for (IDirectDrawSurface* s : {ground, sprites, menu, about})
+            if (s != nullptr) s->Release();
+    }
+    IDirectDrawSurface* LoadKeyed(const char* name)
+    {
+        IDirectDrawSurface* s = LoadBitmapSurface(display.device, name, 0, 0);
+        if (s != nullptr) {
+            EXPECT_EQ(SetSurfaceColorKey(s, kTransparentColor), DD_OK) << name;
+        }
+        return s;
+    }
+    // The field, as every game tick starts its frame.
+    Pixels DrawField()
+    {
+        EXPECT_EQ(display.back->BltFast(0, 0, ground, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+        return Read(display.back);
+    }
+
+    test::Display display;
+    IDirectDrawSurface* ground = nullptr;
+    IDirectDrawSurface* sprites = nullptr;
+    IDirectDrawSurface* menu = nullptr;
+    IDirectDrawSurface* about = nullptr;
+};
+
+TEST_F(PictureDisplayTest, LoadAtTheirSizesWithMagentaAsTheKey)
+{
+    struct Expected {
+        IDirectDrawSurface* surface;
+        DWORD width, height;
+    };
+    for (const Expected& e : {Expected{ground, 640, 480}, Expected{sprites, 63, 173}, Expected{menu, 640, 630},
+                              Expected{about, 640, 510}}) {
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof(desc);
+        ASSERT_EQ(e.surface->GetSurfaceDesc(&desc), DD_OK);
+        EXPECT_EQ(desc.dwWidth, e.width);
+        EXPECT_EQ(desc.dwHeight, e.height);
+    }
+    for (IDirectDrawSurface* s : {sprites, menu, about}) EXPECT_EQ(MatchSurfaceColor(s, kTransparentColor), kKey565);
+    // The magenta of the pictures themselves lands on exactly that value.
+    EXPECT_EQ(test::RawPixel(sprites, 0, 0), kKey565);
+    EXPECT_EQ(test::RawPixel(sprites, 62, 172), kKey565);
+    EXPECT_EQ(test::RawPixel(menu, 620, 615), kKey565);
+    EXPECT_EQ(test::RawPixel(about, 500, 495), kKey565);
+}
+
+TEST_F(PictureDisplayTest, EverySpriteCellShowsTheFieldAtItsCornersAndOnlyInsideItsSquare)
+{
+    const Pixels field = DrawField();
+    ASSERT_EQ(field.width, 640);
+    // Each cell at its own place on the open field, apart from the others.
+    auto placeX = [](int c) { return 100 + 40 * c; };
+    auto placeY = [](int r) { return 60 + 40 * r; };
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 3; ++c) {
+            RECT cell{21 * c, 21 * r, 21 * c + 20, 21 * r + 20};
+            ASSERT_EQ(display.back->BltFast(placeX(c), placeY(r), sprites, &cell, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        }
+    const Pixels drawn = Read(display.back);
+
+    int changedOutside = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const bool inCell = x >= 100 && x < 220 && (x - 100) % 40 < 20 && y >= 60 && y < 380 && (y - 60) % 40 < 20;
+            if (!inCell && drawn(x, y) != field(x, y)) ++changedOutside;
+        }
+    EXPECT_EQ(changedOutside, 0);
+
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 3; ++c) {
+            SCOPED_TRACE(testing::Message() << "cell column " << c << " row " << r);
+            const int x = placeX(c);
+            const int y = placeY(r);
+            for (int corner = 0; corner < 4; ++corner) {
+                const int cx = x + (corner & 1) * 19;
+                const int cy = y + (corner >> 1) * 19;
+                EXPECT_EQ(drawn(cx, cy), field(cx, cy)) << "corner " << corner;
+            }
+            // The living rows are whole discs; the crash rows break up, so only ask that they draw.
+            if (r <= 2) {
+                EXPECT_NE(drawn(x + 10, y + 10), field(x + 10, y + 10));
+            }
+            int visible = 0;
+            for (int dy = 0; dy < 20; ++dy)
+                for (int dx = 0; dx < 20; ++dx) visible += drawn(x + dx, y + dy) != field(x + dx, y + dy);
+            EXPECT_GT(visible, 0);
+        }
+
+    // What reaches the screen is this frame.
+    ASSERT_EQ(display.primary->Flip(nullptr, 0), DD_OK);
+    EXPECT_TRUE(platform_test::PresentedFrame().pixels == drawn.at);
+}
+
+TEST_F(PictureDisplayTest, HiddenButtonFramesAndTheStripEndsDrawNothing)
+{
+    const Pixels field = DrawField();
+    struct Strip {
+        IDirectDrawSurface* surface;
+        LONG top;
+    };
+    for (const Strip& s : {Strip{menu, 480}, Strip{menu, 510}, Strip{menu, 540}, Strip{menu, 570},
+                           Strip{menu, 600}, Strip{about, 480}}) {
+        SCOPED_TRACE(testing::Message() << (s.surface == menu ? "menu" : "about") << " strip at y " << s.top);
+        RECT hidden{450, s.top, 600, s.top + 30};
+        RECT end{600, s.top, 640, s.top + 30};
+        ASSERT_EQ(display.back->BltFast(245, 225, s.surface, &hidden, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        ASSERT_EQ(display.back->BltFast(300, 300, s.surface, &end, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        EXPECT_TRUE(Read(display.back).at == field.at);
+
+        // The plain frame at the same place does draw: the strip is where it is looked for.
+        RECT plain{0, s.top, 150, s.top + 30};
+        ASSERT_EQ(display.back->BltFast(245, 225, s.surface, &plain, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        EXPECT_FALSE(Read(display.back).at == field.at);
+        DrawField();
+    }
+}
+
+TEST_F(PictureDisplayTest, KeyedScreenPicturesCoverTheWholeFrame)
+{
+    for (IDirectDrawSurface* picture : {menu, about}) {
+        DrawField();
+        RECT top{0, 0, 640, 480};
+        ASSERT_EQ(display.back->BltFast(0, 0, picture, &top, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        const Pixels drawn = Read(display.back);
+        const Pixels source = Read(picture);
+        int differing = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) differing += drawn(x, y) != source(x, y);
+        EXPECT_EQ(differing, 0) << (picture == menu ? "menu" : "about");
+    }
+}
+
+}  // namespace
