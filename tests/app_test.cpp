@@ -117,12 +117,22 @@ TEST_F(AppTest, SettingsThatCannotBeWrittenEndQuietly)
     EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
-TEST_F(AppTest, NoHomeMeansTheDefaultLevelAndNoCrash)
+TEST_F(AppTest, NoHomeOrNoWayToMakeTheSettingsFolderMeansTheDefaultLevel)
 {
     unsetenv("HOME");
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(gLevel, 1);
     app.Stop();
+
+    // HOME is a plain file: no folder can be made below it.
+    test::AppHarness run;
+    const std::string file = run.Home() + "/file";
+    ASSERT_TRUE(test::WriteFile(file, "level=9"));
+    setenv("HOME", file.c_str(), 1);
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(gLevel, 1);
+    run.Stop();
+    EXPECT_EQ(test::ReadFile(file), "level=9");
 }
 
 TEST_F(AppTest, EveryFailingStartStepEndsSilentlyAndStillWritesTheLevel)

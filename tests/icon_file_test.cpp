@@ -1,5 +1,7 @@
 #include "platform/icon_file.h"
 
+#include "platform/embedded_file.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -262,3 +264,16 @@ TEST_F(IconFileTest, RandomDamageNeverCrashes)
 }
 
 }  // namespace
+
+TEST(ProgramIconTest, DecodesAtEverySize)
+{
+    const EmbeddedFile* icon = FindEmbeddedFile(kResources, kResourcesCount, "128");
+    ASSERT_NE(icon, nullptr);
+    for (int size : {16, 32, 48, 64}) {
+        SDL_Surface* s = DecodeIconFile(icon->begin, icon->size(), size);
+        ASSERT_NE(s, nullptr) << size;
+        EXPECT_EQ(s->w, size);
+        EXPECT_EQ(s->h, size);
+        SDL_FreeSurface(s);
+    }
+}
