@@ -1,6 +1,7 @@
 #include "game/game_screen.h"
 
 #include "app/cursor.h"
+#include "app/main_frame.h"
 #include "app/screen.h"
 #include "app/worm_app.h"
 #include "gfx/bitmap_surface.h"
@@ -11,11 +12,11 @@ CGameScreen::CGameScreen()
     groundSurface = LoadBitmapSurface(gDirectDraw, "IDB_GROUND", 0, 0);
     spriteSurface = LoadBitmapSurface(gDirectDraw, "IDB_HRA", 0, 0);
     if (groundSurface == nullptr || spriteSurface == nullptr)
-        SendMessageA(AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : nullptr, WM_QUIT, 0, 0);
+        SendMessageA(MainWindow(), WM_QUIT, 0, 0);
     if (spriteSurface != nullptr) SetSurfaceColorKey(spriteSurface, kTransparentColor);
     scoreFont.Attach(CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdena"));
-    keyboard.Create(&gDirectInput.directInput, AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : nullptr);
+    keyboard.Create(&gDirectInput.directInput, MainWindow());
 }
 
 CGameScreen::~CGameScreen()
@@ -72,6 +73,6 @@ void CGameScreen::RestoreSurfaces()
 void CGameScreen::OnKeyDown(UINT key)
 {
     if (key == VK_ESCAPE && running) {
-        PostMessageA(AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : nullptr, UM_SHOW_MENU, 0, 0);
+        PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
     }
 }

@@ -1,17 +1,9 @@
 #include "screens/about_screen.h"
 
+#include "app/main_frame.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
 #include "platform/afx.h"
-
-namespace {
-
-HWND MainWindow()
-{
-    return AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : nullptr;
-}
-
-}  // namespace
 
 CAboutScreen::CAboutScreen()
 {

@@ -3,18 +3,10 @@
 #include <cstdio>
 
 #include "app/cursor.h"
+#include "app/main_frame.h"
 #include "app/worm_app.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
-
-namespace {
-
-HWND MainWindow()
-{
-    return AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : nullptr;
-}
-
-}  // namespace
 
 CMenuScreen::CMenuScreen()
 {
