@@ -72,7 +72,6 @@ void CGameScreen::RestoreSurfaces()
 
 void CGameScreen::OnKeyDown(UINT key)
 {
-    if (key == VK_ESCAPE && running) {
-        PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
-    }
+    // Esc leaves the screen, a round or none; ending rounds with Space comes with the rules.
+    if (key == VK_ESCAPE) PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
 }

@@ -101,8 +101,8 @@ Colour Shade(const Shape& s, double x, double y, int size)
         base = Scale(base, 0.86 + 0.14 * Smoothstep(-0.6, 0.2, ring));
     }
     Colour c = Scale(base, 0.42 + 0.78 * diff);
-    double spec = PowInt(Clamp01(diff), 12) * 0.45;
-    return Add(c, Rgb(255 * spec, 255 * spec, 230 * spec));
+    double gloss = PowInt(Clamp01(diff), 12) * 0.45;
+    return Add(c, Rgb(255 * gloss, 255 * gloss, 230 * gloss));
 }
 
 Canvas DrawIcon(int size)

@@ -479,12 +479,12 @@ Colour ShadeSnake(const Hit& h, double headStart)
     double diff = nx * lx + ny * ly + nz * lz;
     if (diff < 0) diff = 0;
     double hz = lz + 1.0, hn = Sqrt(lx * lx + ly * ly + hz * hz);
-    double spec = (nx * lx + ny * ly + nz * hz) / hn;
-    spec = spec > 0 ? PowInt(spec, 22) : 0.0;
+    double gloss = (nx * lx + ny * ly + nz * hz) / hn;
+    gloss = gloss > 0 ? PowInt(gloss, 22) : 0.0;
     double t = 0.18 + 0.72 * diff - 0.22 * edge - 0.35 * mark + 0.12 * markRim;
     Colour c = GoldRamp(t);
     if (mark > 0) c = Mix(c, Scale(Rgb(92, 50, 12), 0.5 + 0.6 * diff), 0.55 * mark);
-    c = Add(c, Scale(Rgb(255, 244, 200), 0.85 * spec * (1.0 - 0.6 * edge)));
+    c = Add(c, Scale(Rgb(255, 244, 200), 0.85 * gloss * (1.0 - 0.6 * edge)));
     // Silhouette darkening gives the body a clean outline.
     c = Scale(c, 0.45 + 0.55 * Smoothstep(0.0, 0.45, nz));
     return c;

@@ -48,9 +48,9 @@ Colour Lit(const Colour& albedo, double nx, double ny, double nz, double shine)
     double hn = Sqrt(hx * hx + hy * hy + hz * hz);
     double nh = (nx * hx + ny * hy + nz * hz) / hn;
     if (nh < 0.0) nh = 0.0;
-    double spec = PowInt(nh, 28) * shine;
+    double gloss = PowInt(nh, 28) * shine;
     Colour c = Scale(albedo, 0.32 + 0.78 * diff);
-    return Add(c, Rgb(255 * spec, 255 * spec, 255 * spec));
+    return Add(c, Rgb(255 * gloss, 255 * gloss, 255 * gloss));
 }
 
 // Colours of one disc into a 20 x 20 buffer; false entries are outside.
