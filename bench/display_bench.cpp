@@ -40,7 +40,7 @@ struct Display {
 
     Display()
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless a driver is named, e.g. x11 to measure a real renderer
         window = CreateWindowExA(0, nullptr, "t", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr,
                                  &handler);
         if (window == nullptr || DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return;
