@@ -13,6 +13,7 @@
 #include "gfx/bitmap_surface.h"
 #include "platform/ddraw.h"
 #include "platform/winuser.h"
+#include "tests/support/display_fixture.h"
 
 namespace {
 
@@ -21,39 +22,16 @@ constexpr int kHeight = 480;
 constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 2;  // 600 KiB of 16-bit pixels
 constexpr std::uint32_t kKey565 = 0xF81F;
 
-class NoMessages : public MessageHandler {
-public:
-    LRESULT WindowProc(UINT, WPARAM, LPARAM) override { return 0; }
-};
-
-// One window, device and flipping pair for the whole run, as start-up makes them;
+// The shared window, device and flipping pair, plus the two pictures the blits use;
 // a second window is not allowed, so every benchmark shares this one.
-struct Display {
-    NoMessages handler;
-    HWND window = nullptr;
-    IDirectDraw* device = nullptr;
-    IDirectDrawSurface* primary = nullptr;
-    IDirectDrawSurface* back = nullptr;
+struct Display : test::Display {
     IDirectDrawSurface* sprites = nullptr;
     IDirectDrawSurface* ground = nullptr;
     bool ready = false;
 
-    Display()
+    Display() : test::Display(false)
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless a driver is named, e.g. x11 to measure a real renderer
-        window = CreateWindowExA(0, nullptr, "t", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr,
-                                 &handler);
-        if (window == nullptr || DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return;
-        if (device->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK) return;
-        if (device->SetDisplayMode(kWidth, kHeight, 16) != DD_OK) return;
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        desc.dwBackBufferCount = 1;
-        if (device->CreateSurface(&desc, &primary, nullptr) != DD_OK) return;
-        DDSCAPS caps{DDSCAPS_BACKBUFFER};
-        if (primary->GetAttachedSurface(&caps, &back) != DD_OK) return;
+        if (back == nullptr) return;
         sprites = LoadBitmapSurface(device, "IDB_HRA", 0, 0);
         ground = LoadBitmapSurface(device, "IDB_GROUND", 0, 0);
         if (sprites == nullptr || ground == nullptr) return;
@@ -64,14 +42,12 @@ struct Display {
     {
         if (sprites != nullptr) sprites->Release();
         if (ground != nullptr) ground->Release();
-        if (primary != nullptr) primary->Release();  // takes its back buffer with it
-        if (device != nullptr) device->Release();
-        if (window != nullptr) DestroyWindow(window);
     }
 };
 
 Display& TheDisplay()
 {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);  // headless unless a driver is named, e.g. x11 to measure a real renderer
     static Display display;
     return display;
 }

@@ -53,13 +53,6 @@ bool WriteFile(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out);
 }
 
-void UseHeadlessPlatform()
-{
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    platform_test::UseManualClock(true);
-}
-
 AppHarness::AppHarness()
 {
     UseHeadlessPlatform();

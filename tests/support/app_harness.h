@@ -6,6 +6,7 @@
 #include "app/main_frame.h"
 #include "app/worm_app.h"
 #include "platform/test_hooks.h"
+#include "tests/support/display_fixture.h"
 
 namespace test {
 
@@ -25,9 +26,6 @@ private:
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
-
-// Sets the headless drivers and the test clock for the whole test program.
-void UseHeadlessPlatform();
 
 // Runs the real application object on the dummy video driver with a clock that only the
 // test moves: start-up, ticks, pushed input and the exit sequence of the program.

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#include "tests/support/app_harness.h"
+#include <cstdlib>
+
+#include "platform/test_hooks.h"
 
 namespace test {
 
@@ -50,9 +52,16 @@ IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height)
     return surface;
 }
 
-Display::Display()
+void UseHeadlessPlatform()
 {
-    UseHeadlessPlatform();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform_test::UseManualClock(true);
+}
+
+Display::Display(bool headless)
+{
+    if (headless) UseHeadlessPlatform();
     window = CreateWindowExA(0, nullptr, "test", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, this);
     if (window == nullptr || DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return;
     device->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
