@@ -11,12 +11,6 @@ constexpr UINT_PTR kTimerId = 5;
 constexpr UINT kTickMilliseconds = 40;
 }  // namespace
 
-HWND MainWindow()
-{
-    CWnd* frame = AfxGetMainWnd();
-    return frame != nullptr ? frame->m_hWnd : nullptr;
-}
-
 void PresentFrame()
 {
     if (gPrimarySurface == nullptr) return;

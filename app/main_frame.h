@@ -7,9 +7,6 @@ class CGameScreen;
 class CMenuScreen;
 class CAboutScreen;
 
-// The application's main window, where the screens send their requests; null once it is gone.
-HWND MainWindow();
-
 // Flips the back buffer to the front: again at once while the device is busy; a lost
 // primary is restored and the frame skipped.
 void PresentFrame();

@@ -1,11 +1,11 @@
 #include "app/worm_app.h"
 
-#include <cstdlib>
 #include <ctime>
 
 #include "app/main_frame.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
+#include "platform/crt.h"
 
 int gLevel = 0;
 
@@ -16,7 +16,7 @@ constexpr int kMaxLevel = 20;
 
 CWormApp::CWormApp() : CWinApp(nullptr)
 {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    crt::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 
 CWormApp::~CWormApp()

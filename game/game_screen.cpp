@@ -1,7 +1,6 @@
 #include "game/game_screen.h"
 
 #include "app/cursor.h"
-#include "app/main_frame.h"
 #include "app/screen.h"
 #include "app/worm_app.h"
 #include "gfx/bitmap_surface.h"

@@ -17,6 +17,8 @@ void WaitForEvent(DWORD timeoutMs);
 // True when the next call of that step is to fail (consumes one injected fault).
 bool ShouldFail(platform_test::Fault fault);
 void TraceCall(const char* what);
+// The next value a test scripted for crt::rand, if any is left.
+bool NextScriptedRandom(int* value);
 
 // The main window's SDL window; null when there is none.
 SDL_Window* SdlWindowOf(HWND window);

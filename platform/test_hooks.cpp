@@ -1,6 +1,7 @@
 #include "platform/test_hooks.h"
 
 #include <array>
+#include <deque>
 
 #include "platform/internal.h"
 
@@ -17,6 +18,7 @@ bool gTraceOn = false;
 // Written to by objects released at exit, so never destroyed themselves.
 std::vector<std::string>& gTrace = *new std::vector<std::string>;
 std::string& gDebugOutput = *new std::string;
+std::deque<int>& gScriptedRandom = *new std::deque<int>;
 
 }  // namespace
 
@@ -50,6 +52,14 @@ void TraceCall(const char* what)
     if (gTraceOn) gTrace.emplace_back(what);
 }
 
+bool NextScriptedRandom(int* value)
+{
+    if (gScriptedRandom.empty()) return false;
+    *value = gScriptedRandom.front();
+    gScriptedRandom.pop_front();
+    return true;
+}
+
 void CaptureDebugOutput(const char* text)
 {
     gDebugOutput += text;
@@ -69,6 +79,17 @@ void ResetFaults()
     gPendingFaults.fill(PendingFault{});
     gTrace.clear();
     gDebugOutput.clear();
+    gScriptedRandom.clear();
+}
+
+void ScriptRandom(const std::vector<int>& values)
+{
+    gScriptedRandom.insert(gScriptedRandom.end(), values.begin(), values.end());
+}
+
+int ScriptedRandomLeft()
+{
+    return static_cast<int>(gScriptedRandom.size());
 }
 
 void UseManualClock(bool manual)

@@ -41,6 +41,11 @@ void UseManualClock(bool manual);
 void AdvanceClock(DWORD milliseconds);
 DWORD Now();
 
+// Values that crt::rand returns next, in order, before its own generator goes on; each
+// is taken as it is (0..32767 for a real draw). Cleared by ResetFaults.
+void ScriptRandom(const std::vector<int>& values);
+int ScriptedRandomLeft();
+
 // A trace of the calls that the exit order depends on ("DirectInput.Release", ...).
 void EnableTrace(bool on);
 const std::vector<std::string>& Trace();

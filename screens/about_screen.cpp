@@ -1,6 +1,6 @@
 #include "screens/about_screen.h"
 
-#include "app/main_frame.h"
+#include "app/screen.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
 #include "platform/afx.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/cursor.h"
-#include "app/main_frame.h"
 #include "app/worm_app.h"
+#include "app/screen.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
 
