@@ -24,7 +24,7 @@ void PresentFrame()
 
 CMainFrame::CMainFrame()
 {
-    CreateEx(WS_EX_TOPMOST, kFrameWindowClass, "Lorvex", WS_POPUP, RECT{0, 0, 640, 480}, nullptr, 0);
+    CreateEx(WS_EX_TOPMOST, kFrameWindowClass, "Lorvex", WS_POPUP, RECT{0, 0, kScreenWidth, kScreenHeight}, nullptr, 0);
     timerId = SetTimer(kTimerId, kTickMilliseconds, nullptr);
     currentScreen = nullptr;
     gameScreen = nullptr;

@@ -57,7 +57,7 @@ BOOL CWormApp::InitDirectDraw()
     if (gDirectDraw->SetCooperativeLevel(m_pMainWnd->m_hWnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT) !=
         DD_OK)
         return FALSE;
-    if (gDirectDraw->SetDisplayMode(640, 480, 16) != DD_OK) return FALSE;
+    if (gDirectDraw->SetDisplayMode(kScreenWidth, kScreenHeight, 16) != DD_OK) return FALSE;
 
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof(desc);

@@ -6,6 +6,16 @@
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
 
+namespace {
+constexpr std::int32_t kStartSegments = 6;
+constexpr std::int32_t kStartSpeed = 7;
+constexpr int kMinLevel = 1;
+constexpr int kMaxLevel = 20;
+// The round's total that lowers the level when below it, and raises it when above.
+constexpr std::int32_t kLowerBelow = 10;
+constexpr std::int32_t kRaiseAbove = 15;
+}  // namespace
+
 CGameScreen::CGameScreen()
 {
     groundSurface = LoadBitmapSurface(gDirectDraw, "IDB_GROUND", 0, 0);
@@ -30,47 +40,112 @@ CGameScreen::~CGameScreen()
         spriteSurface = nullptr;
     }
     keyboard.Shutdown();
+    // The bodies give back their blocks as the worm records go.
 }
 
-void CGameScreen::StartRound(int count, bool match)
+void CGameScreen::StartRound(std::int32_t count, bool match)
 {
+    for (std::int32_t i = 0; i < count; ++i) {
+        WormRecord& worm = worms[i];
+        while (worm.body.GetCount() > 0) worm.body.RemoveTail();
+        worm.spriteRow = 21 * i;
+        worm.score = 0;
+        worm.wins = 0;
+        worm.headX = 400.0 - 200.0 * i;
+        worm.headY = 400.0;
+        worm.direction = 0;
+        worm.dx = 0.0;
+        worm.dy = -1.0;
+        worm.turn = 0;
+        worm.speed = kStartSpeed;
+        worm.crashTicks = 0;
+        const auto x = static_cast<std::int32_t>(worm.headX);
+        const auto y = static_cast<std::int32_t>(worm.headY);
+        for (std::int32_t k = 0; k < kStartSegments; ++k) worm.body.AddTail(Segment{x, y, x, y});
+    }
     wormCount = count;
+    growthPerFood = (count == 2 && gLevel != 1) ? gLevel - 1 : gLevel;
     running = true;
     matchMode = match;
+    roundClosed = false;
+    PlaceItem(1);
+    PlaceItem(0);
 }
 
 void CGameScreen::Activate()
 {
     SetCursorVisible(0);
+    menuPosted = false;
 }
 
 void CGameScreen::Tick()
 {
-    keyboard.Poll();
+    if (running) {
+        for (std::int32_t i = 0; i < wormCount; ++i) {
+            Steer(i);
+            UpdateVelocity(i);
+        }
+    }
+    ReadTurnKeys();
+    MoveWorms();
+    if (running) EatItems();
     Render();
+    if (running) CheckCollisions();
 }
 
-void CGameScreen::Render()
+void CGameScreen::ReadTurnKeys()
 {
-    // A picture that failed to load is never drawn from while the program ends.
-    if (groundSurface == nullptr || gBackSurface == nullptr) return;
-    RECT whole{0, 0, 640, 480};
-    if (BltFastUntilDone(gBackSurface, 0, 0, groundSurface, &whole, DDBLTFAST_NOCOLORKEY) == DDERR_SURFACELOST)
-        RestoreSurfaces();
-}
-
-void CGameScreen::RestoreSurfaces()
-{
-    if (groundSurface == nullptr || spriteSurface == nullptr) return;
-    groundSurface->Restore();
-    spriteSurface->Restore();
-    ReloadBitmapSurface(groundSurface, "IDB_GROUND");
-    ReloadBitmapSurface(spriteSurface, "IDB_HRA");
-    SetSurfaceColorKey(spriteSurface, kTransparentColor);
+    keyboard.Poll();
+    // Left is asked first, so with both keys down the worm turns left.
+    worms[0].turn = keyboard.IsDown(DIK_LEFT) ? -1 : (keyboard.IsDown(DIK_RIGHT) ? 1 : 0);
+    worms[1].turn = keyboard.IsDown(DIK_A) ? -1 : (keyboard.IsDown(DIK_S) ? 1 : 0);
 }
 
 void CGameScreen::OnKeyDown(UINT key)
 {
-    // Esc leaves the screen, a round or none; ending rounds with Space comes with the rules.
-    if (key == VK_ESCAPE) PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
+    if (menuPosted) return;
+    if (roundClosed) {
+        if (key == VK_ESCAPE) PostShowMenu();
+        return;
+    }
+    if (key == VK_ESCAPE) {
+        if (running) {
+            // Leaving a running round abandons it: the level stays as it was.
+            roundClosed = true;
+            PostShowMenu();
+        } else {
+            EndRound();
+        }
+    } else if (key == VK_SPACE && !running) {
+        if (matchMode) RestartMatch();
+        else EndRound();
+    }
+}
+
+void CGameScreen::EndRound()
+{
+    roundClosed = true;
+    if (!matchMode) {
+        std::int32_t total = worms[0].score;
+        if (wormCount == 2) total += worms[1].score;
+        if (total < kLowerBelow && gLevel > kMinLevel) gLevel -= 1;
+        if (total > kRaiseAbove && gLevel < kMaxLevel) gLevel += 1;
+    }
+    PostShowMenu();
+}
+
+void CGameScreen::RestartMatch()
+{
+    const std::int32_t wins0 = worms[0].wins;
+    const std::int32_t wins1 = worms[1].wins;
+    StartRound(2, false);
+    worms[0].wins = wins0;
+    worms[1].wins = wins1;
+    matchMode = true;
+}
+
+void CGameScreen::PostShowMenu()
+{
+    menuPosted = true;
+    PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
 }

@@ -2,6 +2,10 @@
 
 #include "platform/ddraw.h"
 
+// The display mode every screen draws for.
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+
 // The display device and its flipping pair, set up at start-up and read by every screen.
 extern IDirectDraw* gDirectDraw;
 extern IDirectDrawSurface* gPrimarySurface;

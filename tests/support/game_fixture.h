@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/game_screen.h"
+#include "tests/support/app_harness.h"
+
+// Segments compare and print by their four values (found by argument lookup).
+bool operator==(const Segment& a, const Segment& b);
+void PrintTo(const Segment& s, std::ostream* out);
+
+namespace test {
+
+// The raw values of the C runtime's generator that make Random draw an item at (x, y).
+std::vector<int> ItemDraw(int x, int y);
+// The same for the bonus: its point, its kind (-1, +1 or +2) and its stay (100..150 ticks).
+std::vector<int> BonusDraw(int x, int y, int kind, int stay);
+
+// The real program, started, with its game screen at hand: rounds are set up with the
+// items where the test wants them and stepped one tick at a time.
+class GameFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // A round with the bonus (a +1 staying 150 ticks) and the food drawn at the given points.
+    void StartRound(int worms, bool match, POINT bonus = {600, 60}, POINT food = {60, 60});
+    void SetBody(int worm, const std::vector<Segment>& segments);
+    std::vector<Segment> Body(int worm);
+    // Puts the head exactly on a point, its segment and the exact position together.
+    void PlaceHead(int worm, double x, double y);
+    // A key pressed or released, as the keyboard layer sees it.
+    void Key(unsigned sdlScancode, bool down);
+
+    AppHarness app;
+    CGameScreen* game = nullptr;
+};
+
+}  // namespace test
