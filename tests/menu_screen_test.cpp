@@ -282,29 +282,6 @@ TEST_F(MenuScreenTest, BackButtonHeldWhileEscLeavesIsNotStillPressedOnReturn)
               (std::vector<Request>{{UM_SHOW_ABOUT, 0}, {UM_SHOW_MENU, 0}, {UM_SHOW_ABOUT, 0}, {UM_SHOW_MENU, 0}}));
 }
 
-TEST_F(MenuScreenTest, MenuButtonHeldWhileTheScreenChangesStartsNothingLater)
-{
-    Start();
-    Press(kSingle);
-    app.Pump();
-    PostMessageA(app.Frame()->m_hWnd, UM_SHOW_ABOUT, 0, 0);
-    app.Pump();
-    Release(kSingle);  // reaches the about screen
-    Escape();
-    app.Ticks(1);
-    ASSERT_EQ(Current(), menu());
-
-    Press(kNowhere);
-    Move(kSingle);
-    Release(kSingle);
-    const Frame shown = Shown();
-    EXPECT_EQ(Current(), menu());
-    ExpectMenuFrames(shown, 0);
-    Move(kSingle);
-    ExpectMenuFrames(Shown(), 0, menu()->singleButton, 1);
-    for (const Request& r : Requests(app)) EXPECT_NE(r.first, static_cast<UINT>(UM_START_GAME));
-}
-
 TEST_F(MenuScreenTest, PointsOffThePictureAndStrayReleasesLeaveEveryButtonNormal)
 {
     Start();

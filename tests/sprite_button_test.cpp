@@ -44,13 +44,6 @@ std::ostream& operator<<(std::ostream& out, const Look& l)
                << l.tracking << "}";
 }
 
-TEST(SpriteButtonTest, NewButtonIsOffIdleAndTracking)
-{
-    CSpriteButton b = MenuButton();
-    EXPECT_EQ(LookOf(b), (Look{0, 0, false, true}));
-    EXPECT_TRUE(b.enabled);
-}
-
 TEST(SpriteButtonTest, SourceRectIsTheFrameOfTheState)
 {
     CSpriteButton b(7, 480, 150, 30, RECT{245, 145, 395, 175});
@@ -158,15 +151,6 @@ TEST(SpriteButtonTest, ClickOnAnOnButtonIsReportedAndTurnsItOff)
         EXPECT_TRUE(b.OnLButtonUp(kInX, kInY)) << on;
         EXPECT_EQ(LookOf(b), (Look{0, 0, false, true})) << on;
     }
-}
-
-TEST(SpriteButtonTest, ReleaseWithoutAPressClicksNothing)
-{
-    CSpriteButton b = MenuButton();
-    b.OnMouseMove(kInX, kInY);
-    EXPECT_FALSE(b.OnLButtonUp(kInX, kInY));
-    EXPECT_EQ(LookOf(b), (Look{1, 1, false, true}));
-    EXPECT_FALSE(b.OnLButtonUp(kInX, kInY));
 }
 
 TEST(SpriteButtonTest, DisabledButtonIgnoresEverythingAndNeverClicks)
