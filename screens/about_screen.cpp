@@ -1,15 +1,18 @@
 #include "screens/about_screen.h"
 
 #include "app/screen.h"
-#include "gfx/bitmap_surface.h"
-#include "gfx/display.h"
-#include "platform/afx.h"
+#include "screens/screen_picture.h"
+
+namespace {
+
+constexpr const char* kPicture = "IDB_ABOUT";
+
+}  // namespace
 
 CAboutScreen::CAboutScreen()
 {
-    background = LoadBitmapSurface(gDirectDraw, "IDB_ABOUT", 0, 0);
-    if (background == nullptr) SendMessageA(MainWindow(), WM_CLOSE, 0, 0);
-    else SetSurfaceColorKey(background, kTransparentColor);
+    backButton = NewStripButton(245, 410, 480);
+    background = LoadScreenPicture(kPicture);
 }
 
 CAboutScreen::~CAboutScreen()
@@ -18,14 +21,31 @@ CAboutScreen::~CAboutScreen()
         background->Release();
         background = nullptr;
     }
+    delete backButton;
+    backButton = nullptr;
 }
 
 void CAboutScreen::Tick()
 {
-    if (background == nullptr) return;
-    RECT picture{0, 0, 640, 480};
-    if (BltFastUntilDone(gBackSurface, 0, 0, background, &picture, DDBLTFAST_NOCOLORKEY) == DDERR_SURFACELOST)
-        RestoreSurfaces();
+    const HRESULT hr = DrawScreenPicture(background);
+    if (hr == DDERR_SURFACELOST) RestoreSurfaces();
+    if (hr != DD_OK) return;
+    backButton->Draw(background);
+}
+
+void CAboutScreen::OnMouseMove(int x, int y)
+{
+    backButton->OnMouseMove(x, y);
+}
+
+void CAboutScreen::OnLButtonDown(int x, int y)
+{
+    backButton->OnLButtonDown(x, y);
+}
+
+void CAboutScreen::OnLButtonUp(int x, int y)
+{
+    if (backButton->OnLButtonUp(x, y)) PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
 }
 
 void CAboutScreen::OnKeyDown(UINT key)
@@ -33,12 +53,12 @@ void CAboutScreen::OnKeyDown(UINT key)
     if (key == VK_ESCAPE) PostMessageA(MainWindow(), UM_SHOW_MENU, 0, 0);
 }
 
-void CAboutScreen::Reset() {}
+void CAboutScreen::Reset()
+{
+    backButton->Reset();
+}
 
 void CAboutScreen::RestoreSurfaces()
 {
-    if (background == nullptr) return;
-    background->Restore();
-    ReloadBitmapSurface(background, "IDB_ABOUT");
-    SetSurfaceColorKey(background, kTransparentColor);
+    RestoreScreenPicture(background, kPicture);
 }

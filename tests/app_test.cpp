@@ -18,6 +18,7 @@
 #include "screens/menu_screen.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/app_harness.h"
+#include "tests/support/screenshot.h"
 
 namespace {
 
@@ -310,24 +311,17 @@ TEST_F(AppTest, AScreenWithoutItsPictureEndsStartUpCleanly)
 
 namespace {
 
-// Writes the frame for a person to look at when LORVEX_SHOT_DIR names a folder.
-void MaybeSave(const platform_test::Frame& frame, const char* name)
-{
-    if (const char* dir = std::getenv("LORVEX_SHOT_DIR"))
-        platform_test::SaveFrameBmp(frame, std::string(dir) + "/" + name + ".bmp");
-}
-
 TEST_F(AppTest, EachScreenDrawsItsOwnPicture)
 {
     ASSERT_TRUE(app.Start());
     app.Ticks(1);
     const platform_test::Frame menu = platform_test::PresentedFrame();
-    MaybeSave(menu, "menu");
+    test::SaveScreenshot(menu, "menu");
 
     PostMessageA(app.Frame()->m_hWnd, UM_SHOW_ABOUT, 0, 0);
     app.Ticks(1);
     const platform_test::Frame about = platform_test::PresentedFrame();
-    MaybeSave(about, "about");
+    test::SaveScreenshot(about, "about");
     EXPECT_EQ(app.Frame()->currentScreen, static_cast<CScreen*>(app.Frame()->aboutScreen));
     EXPECT_NE(about.pixels, menu.pixels);
     EXPECT_EQ(about.At(5, 5), 0x0000);  // the about picture is black behind its text
@@ -340,7 +334,7 @@ TEST_F(AppTest, EachScreenDrawsItsOwnPicture)
     PostMessageA(app.Frame()->m_hWnd, UM_START_GAME, 1, 0);
     app.Ticks(1);
     const platform_test::Frame field = platform_test::PresentedFrame();
-    MaybeSave(field, "field");
+    test::SaveScreenshot(field, "field");
     EXPECT_EQ(field.At(5, 5), 0x0000);     // the black frame round the field
     EXPECT_NE(field.At(320, 240), 0x0000); // sand inside it
 

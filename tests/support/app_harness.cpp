@@ -98,6 +98,7 @@ void AppHarness::Pump()
             quit_ = true;
             return;
         }
+        if (recording_) dispatched_.push_back(msg);
         DispatchMessageA(&msg);
     }
 }

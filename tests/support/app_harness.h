@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_frame.h"
 #include "app/worm_app.h"
@@ -52,6 +53,10 @@ public:
     // then the application object destroyed.
     void Stop();
 
+    // Keeps every message Pump dispatches from now on (off at first: the log grows as it goes).
+    void RecordMessages() { recording_ = true; }
+    const std::vector<MSG>& Dispatched() const { return dispatched_; }
+
     CMainFrame* Frame() const;
     std::string Home() const { return home_.Path(); }
     std::string SettingsFolder() const { return home_.Path() + "/.local/share/Tamberlo/lorvex"; }
@@ -64,6 +69,8 @@ private:
     bool started_ = false;
     bool stopped_ = false;
     bool quit_ = false;
+    bool recording_ = false;
+    std::vector<MSG> dispatched_;
 };
 
 }  // namespace test
