@@ -29,6 +29,6 @@ void RestoreScreenPicture(IDirectDrawSurface* picture, const char* name)
 HRESULT DrawScreenPicture(IDirectDrawSurface* picture)
 {
     if (picture == nullptr) return DDERR_INVALIDOBJECT;
-    RECT screen{0, 0, 640, 480};
+    RECT screen{0, 0, kScreenWidth, kScreenHeight};
     return BltFastUntilDone(gBackSurface, 0, 0, picture, &screen, DDBLTFAST_NOCOLORKEY);
 }

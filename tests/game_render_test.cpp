@@ -11,6 +11,7 @@
 #include "app/main_frame.h"
 #include "gfx/display.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/screenshot.h"
 
 namespace {
 
@@ -299,7 +300,7 @@ TEST_F(GameRenderTest, ShotsOfARoundACrashAndAMatch)
     game->worms[0].score = 7;
     game->worms[1].score = 5;
     Frame frame = Draw();
-    test::SaveShotIfAsked(frame, "round");
+    test::SaveScreenshot(frame, "round");
     EXPECT_GT(Count(frame, RECT{270, 462, 370, 480}, kOrange565), 0);
 
     game->worms[0].wins = 4;
@@ -309,7 +310,7 @@ TEST_F(GameRenderTest, ShotsOfARoundACrashAndAMatch)
     game->CheckCollisions();
     for (int tick = 0; tick < 3; ++tick) game->Tick();
     frame = Draw();
-    test::SaveShotIfAsked(frame, "crash");
+    test::SaveScreenshot(frame, "crash-match");
     EXPECT_GT(Count(frame, RECT{530, 462, 630, 480}, kGreen565), 0);
     Key(SDL_SCANCODE_RIGHT, false);
     Key(SDL_SCANCODE_LEFT, false);

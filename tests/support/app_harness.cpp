@@ -46,11 +46,6 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-void SaveShotIfAsked(const platform_test::Frame& frame, const std::string& name)
-{
-    if (const char* dir = std::getenv("LORVEX_SHOT_DIR")) platform_test::SaveFrameBmp(frame, std::string(dir) + "/" + name + ".bmp");
-}
-
 bool WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -26,8 +26,6 @@ private:
 };
 
 std::string ReadFile(const std::string& path);
-// Writes the frame as <name>.bmp for a person to look at, when LORVEX_SHOT_DIR names a folder.
-void SaveShotIfAsked(const platform_test::Frame& frame, const std::string& name);
 bool WriteFile(const std::string& path, const std::string& bytes);
 
 // Runs the real application object on the dummy video driver with a clock that only the
