@@ -51,6 +51,7 @@ private:
         Block* previous;
     };
 
+    void NewBlock();
     Node* TakeNode();
     void FreeNode(Node* node);
     static Node* NodesOf(Block* block);
@@ -62,3 +63,81 @@ private:
     Block* blocks = nullptr;
     std::int32_t blockSize;
 };
+
+// The steps every walk makes are here, so that a walk compiles to a few pointer moves.
+
+inline SegmentList::Node* SegmentList::TakeNode()
+{
+    if (freeList == nullptr) NewBlock();
+    Node* node = freeList;
+    freeList = node->next;
+    ++count;
+    node->element = Segment{0, 0, 0, 0};
+    return node;
+}
+
+inline void SegmentList::FreeNode(Node* node)
+{
+    node->next = freeList;
+    freeList = node;
+    --count;
+    if (count == 0) RemoveAll();
+}
+
+inline void SegmentList::AddHead(const Segment& segment)
+{
+    Node* node = TakeNode();
+    node->element = segment;
+    node->previous = nullptr;
+    node->next = head;
+    if (head != nullptr) head->previous = node;
+    else tail = node;
+    head = node;
+}
+
+inline void SegmentList::AddTail(const Segment& segment)
+{
+    Node* node = TakeNode();
+    node->element = segment;
+    node->next = nullptr;
+    node->previous = tail;
+    if (tail != nullptr) tail->next = node;
+    else head = node;
+    tail = node;
+}
+
+inline Segment SegmentList::RemoveHead()
+{
+    Node* node = head;
+    const Segment segment = node->element;
+    head = node->next;
+    if (head != nullptr) head->previous = nullptr;
+    else tail = nullptr;
+    FreeNode(node);
+    return segment;
+}
+
+inline Segment SegmentList::RemoveTail()
+{
+    Node* node = tail;
+    const Segment segment = node->element;
+    tail = node->previous;
+    if (tail != nullptr) tail->next = nullptr;
+    else head = nullptr;
+    FreeNode(node);
+    return segment;
+}
+
+inline Segment SegmentList::CycleHeadToTail()
+{
+    const Segment segment = RemoveHead();
+    AddTail(segment);
+    return segment;
+}
+
+inline Segment SegmentList::CycleTailToHead()
+{
+    const Segment segment = RemoveTail();
+    AddHead(segment);
+    return segment;
+}
