@@ -24,6 +24,53 @@ std::vector<Segment> Repeat(Segment s, int n)
     return std::vector<Segment>(static_cast<size_t>(n), s);
 }
 
+// ---- setting up a round
+
+class StartRoundTest : public test::GameFixture {};
+
+TEST_F(StartRoundTest, WormsStartStackedOnTheirPointsAndAOneWormRoundLeavesTheSecondAlone)
+{
+    StartRound(2, false);
+    for (int i = 0; i < 2; ++i) {
+        const WormRecord& worm = game->worms[i];
+        const int x = 400 - 200 * i;
+        EXPECT_EQ(Body(i), Repeat(Segment{x, 400, x, 400}, 6));
+        EXPECT_EQ(worm.headX, x);
+        EXPECT_EQ(worm.headY, 400.0);
+        EXPECT_EQ(worm.speed, 7);
+        EXPECT_EQ(worm.spriteRow, 21 * i);
+        EXPECT_EQ(worm.direction + worm.score + worm.wins + worm.turn + worm.crashTicks, 0);
+    }
+    EXPECT_TRUE(game->running);
+
+    // A long body gives its blocks back when the next round empties it.
+    SetBody(0, Repeat(Segment{1, 2, 3, 4}, 25));
+    EXPECT_EQ(game->worms[0].body.BlockCount(), 3);
+    game->worms[1].wins = 3;
+    game->worms[1].score = 8;
+    SetBody(1, {Segment{9, 9, 9, 9}});
+    StartRound(1, false);
+    EXPECT_EQ(game->worms[0].body.BlockCount(), 1);
+    EXPECT_EQ(game->wormCount, 1);
+    EXPECT_EQ(game->worms[1].wins, 3);
+    EXPECT_EQ(game->worms[1].score, 8);
+    EXPECT_EQ(Body(1), std::vector<Segment>{(Segment{9, 9, 9, 9})});
+}
+
+TEST_F(StartRoundTest, GrowthPerFoodIsTheLevelOrOneLessForTwoWorms)
+{
+    const struct {
+        int level, one, two;
+    } cases[] = {{1, 1, 1}, {2, 2, 1}, {3, 3, 2}, {11, 11, 10}, {20, 20, 19}};
+    for (const auto& c : cases) {
+        gLevel = c.level;
+        StartRound(1, false);
+        EXPECT_EQ(game->growthPerFood, c.one) << c.level;
+        StartRound(2, true);
+        EXPECT_EQ(game->growthPerFood, c.two) << c.level;
+    }
+}
+
 // ---- movement and steering
 
 class MovementTest : public test::GameFixture {};
