@@ -31,7 +31,17 @@ void CKeyboardDevice::Create(IDirectInputA** directInput, HWND window)
 void CKeyboardDevice::Poll()
 {
     if (acquired == 0) return;
-    if (device->GetDeviceState(sizeof keyState, keyState) == DIERR_INPUTLOST) device->Acquire();
+    if (device->GetDeviceState(sizeof keyState, keyState) == DIERR_INPUTLOST) {
+        ReleaseLostKeys();
+        device->Acquire();
+    }
+}
+
+// Keys read before the input was lost are not known to be held any more. Kept, they went
+// on steering: a worm turned in circles behind another window, and once more on return.
+void CKeyboardDevice::ReleaseLostKeys()
+{
+    std::memset(keyState, 0, sizeof keyState);
 }
 
 void CKeyboardDevice::Shutdown()

@@ -19,4 +19,7 @@ public:
     IDirectInputDevice2A* device;
     int acquired;
     BYTE keyState[256];
+
+private:
+    void ReleaseLostKeys();
 };

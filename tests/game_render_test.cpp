@@ -17,70 +17,21 @@ namespace {
 
 using platform_test::Fault;
 using platform_test::Frame;
+using test::kAnyBehind;
+using test::Read;
 
-constexpr std::uint16_t kKey565 = 0xF81F;
 constexpr std::uint16_t kRed565 = 0xF800;
 constexpr std::uint16_t kOrange565 = 0xFC00;
 constexpr std::uint16_t kGreen565 = 0x07E0;
 constexpr std::uint16_t kBlue565 = 0x001F;
-constexpr int kFieldBehind = -1;  // a cell's magenta shows the field picture
-constexpr int kAnyBehind = -2;    // a cell's magenta is not looked at
-
-// Every pixel of a surface, read in one lock.
-struct Picture {
-    int width = 0;
-    std::vector<std::uint16_t> pixels;
-    std::uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-Picture Read(IDirectDrawSurface* surface)
-{
-    Picture picture;
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return picture;
-    picture.width = static_cast<int>(desc.dwWidth);
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-        const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const char*>(desc.lpSurface) + y * desc.lPitch);
-        picture.pixels.insert(picture.pixels.end(), row, row + desc.dwWidth);
-    }
-    surface->Unlock(nullptr);
-    return picture;
-}
 
 class GameRenderTest : public test::GameFixture {
 protected:
-    void SetUp() override
-    {
-        GameFixture::SetUp();
-        sprites = Read(game->spriteSurface);
-        ground = Read(game->groundSurface);
-        ASSERT_EQ(sprites.width, 63);
-        ASSERT_EQ(ground.width, 640);
-    }
-
     Frame Draw()
     {
         game->Render();
         PresentFrame();
         return platform_test::PresentedFrame();
-    }
-
-    // Pixels of the 20 x 20 square centred on (x, y) that differ from the sprite cell at
-    // (column, row), its magenta pixels showing the field (or the colour given).
-    int CellMismatches(const Frame& frame, int x, int y, int column, int row, int behind = kFieldBehind)
-    {
-        int wrong = 0;
-        for (int dy = 0; dy < 20; ++dy)
-            for (int dx = 0; dx < 20; ++dx) {
-                const std::uint16_t cell = sprites.At(column + dx, row + dy);
-                const int fx = x - 10 + dx;
-                const int fy = y - 10 + dy;
-                if (cell == kKey565 && behind == kAnyBehind) continue;
-                const std::uint16_t field = behind < 0 ? ground.At(fx, fy) : static_cast<std::uint16_t>(behind);
-                wrong += frame.At(fx, fy) != (cell == kKey565 ? field : cell);
-            }
-        return wrong;
     }
 
     // How many pixels of the box have exactly this colour.
@@ -104,9 +55,6 @@ protected:
             }
         return ink;
     }
-
-    Picture sprites;
-    Picture ground;
 };
 
 TEST_F(GameRenderTest, ItemsAndSegmentsShowTheirCellsOverTheField)

@@ -37,11 +37,48 @@ std::vector<int> BonusDraw(int x, int y, int kind, int stay)
     return draws;
 }
 
+Picture Read(IDirectDrawSurface* surface)
+{
+    Picture picture;
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return picture;
+    picture.width = static_cast<int>(desc.dwWidth);
+    for (DWORD y = 0; y < desc.dwHeight; ++y) {
+        const auto* row =
+            reinterpret_cast<const std::uint16_t*>(static_cast<const char*>(desc.lpSurface) + y * desc.lPitch);
+        picture.pixels.insert(picture.pixels.end(), row, row + desc.dwWidth);
+    }
+    surface->Unlock(nullptr);
+    return picture;
+}
+
 void GameFixture::SetUp()
 {
     ASSERT_TRUE(app.Start());
     game = app.Frame()->gameScreen;
     ASSERT_NE(game, nullptr);
+    sprites = Read(game->spriteSurface);
+    ground = Read(game->groundSurface);
+    ASSERT_EQ(sprites.width, 63);
+    ASSERT_EQ(ground.width, 640);
+}
+
+int GameFixture::CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row,
+                                int behind) const
+{
+    constexpr std::uint16_t kKey565 = 0xF81F;
+    int wrong = 0;
+    for (int dy = 0; dy < 20; ++dy)
+        for (int dx = 0; dx < 20; ++dx) {
+            const std::uint16_t cell = sprites.At(column + dx, row + dy);
+            const int fx = x - 10 + dx;
+            const int fy = y - 10 + dy;
+            if (cell == kKey565 && behind == kAnyBehind) continue;
+            const std::uint16_t field = behind < 0 ? ground.At(fx, fy) : static_cast<std::uint16_t>(behind);
+            wrong += frame.At(fx, fy) != (cell == kKey565 ? field : cell);
+        }
+    return wrong;
 }
 
 void GameFixture::StartRound(int worms, bool match, POINT bonus, POINT food)

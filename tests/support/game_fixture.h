@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "game/game_screen.h"
@@ -12,6 +13,17 @@ bool operator==(const Segment& a, const Segment& b);
 void PrintTo(const Segment& s, std::ostream* out);
 
 namespace test {
+
+// Every pixel of a surface, read in one lock.
+struct Picture {
+    int width = 0;
+    std::vector<std::uint16_t> pixels;
+    std::uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Picture Read(IDirectDrawSurface* surface);
+
+constexpr int kFieldBehind = -1;  // a cell's magenta shows the field picture
+constexpr int kAnyBehind = -2;    // a cell's magenta is not looked at
 
 // The raw values of the C runtime's generator that make Random draw an item at (x, y).
 std::vector<int> ItemDraw(int x, int y);
@@ -33,8 +45,15 @@ protected:
     // A key pressed or released, as the keyboard layer sees it.
     void Key(unsigned sdlScancode, bool down);
 
+    // Pixels of the 20 x 20 square centred on (x, y) that differ from the sprite cell at
+    // (column, row), its magenta pixels showing the field (or the colour given).
+    int CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row,
+                       int behind = kFieldBehind) const;
+
     AppHarness app;
     CGameScreen* game = nullptr;
+    Picture sprites;  // the sheet and the field as loaded at the start
+    Picture ground;
 };
 
 }  // namespace test
