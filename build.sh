@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
-          libgtest-dev googletest libbenchmark-dev)
+          libgtest-dev googletest libbenchmark-dev zlib1g-dev)
 
 install_missing() {
   local missing=()
