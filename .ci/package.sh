@@ -47,5 +47,5 @@ check "dpkg removes the package" dpkg_root --purge lorvex
 check "nothing of the package is left" test -z "$(find "$root/usr" -type f 2>/dev/null)"
 check "the player's level is left alone" grep -qx 'level=7' "$root/home/player/.local/share/Tamberlo/lorvex/settings.ini"
 
-echo "package checks: $passed passed, $failed failed"
+echo "package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
