@@ -3,11 +3,14 @@
 #   ./build.sh play   install what is missing, build, start the game
 #   ./build.sh test   install what is missing, build, run the test suite
 #   ./build.sh build  install what is missing, build only
+#   ./build.sh package  install what is missing, build the Debian package into build-deb/
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
-          libgtest-dev googletest libbenchmark-dev)
+          libgtest-dev googletest libbenchmark-dev zlib1g-dev)
+# What building and checking the Debian package needs besides.
+package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
 
 install_missing() {
   local missing=()
@@ -28,9 +31,23 @@ build() {
   cmake --build build
 }
 
+# A build of its own: the program goes to /usr/games, where Debian keeps games, and is
+# compiled with Debian's hardening flags.
+package() {
+  packages+=("${package_packages[@]}")
+  install_missing
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_BINDIR=games \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
+  cmake --build build-deb --target lorvex lorvex_documents
+  (cd build-deb && cpack)
+}
+
 case "${1:-play}" in
   play)  build; exec ./build/lorvex ;;
   test)  build; cd build && ctest --output-on-failure -j"$(nproc)" ;;
   build) build ;;
-  *) echo "usage: $0 play|test|build" >&2; exit 2 ;;
+  package) package ;;
+  *) echo "usage: $0 play|test|build|package" >&2; exit 2 ;;
 esac

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 #include "platform/embedded_file.h"
 
 namespace {
@@ -134,7 +136,9 @@ int RunGenerator(const std::vector<std::string>& args, const std::string& errPat
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp", "IDB_MENU.bmp", "IDB_ABOUT.bmp", "lorvex.ico"};
+const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",   "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
+                                "lorvex.ico",     "lorvex-16.png", "lorvex-32.png",  "lorvex-48.png",
+                                "lorvex-64.png",  "lorvex-128.png", "lorvex-256.png"};
 
 class TempFolder {
 public:
@@ -424,6 +428,145 @@ TEST(Icon, HoldsFourSquareEightBitImagesWithMasks)
         // A shape, not an empty or solid square.
         EXPECT_GT(transparent, n * n / 10);
         EXPECT_LT(transparent, n * n * 9 / 10);
+    }
+}
+
+// ---- the icon as PNG files for desktops
+
+uint32_t Be32(const std::vector<uint8_t>& d, size_t at)
+{
+    return (uint32_t(d[at]) << 24) | (uint32_t(d[at + 1]) << 16) | (uint32_t(d[at + 2]) << 8) | d[at + 3];
+}
+
+int PaethPredictor(int a, int b, int c)
+{
+    int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return a;
+    return pb <= pc ? b : c;
+}
+
+// An 8-bit RGBA PNG, decoded: every chunk's CRC checked, rows unfiltered.
+struct Png {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+    const uint8_t* At(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
+    int Alpha(int x, int y) const { return At(x, y)[3]; }
+};
+
+bool DecodePng(const std::vector<uint8_t>& d, Png* png)
+{
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (d.size() < 8 || !std::equal(kSignature, kSignature + 8, d.begin())) return false;
+    std::vector<uint8_t> packed;
+    bool header = false, end = false;
+    for (size_t at = 8; !end;) {
+        if (at + 12 > d.size()) return false;
+        const uint32_t length = Be32(d, at);
+        if (length > d.size() - at - 12) return false;
+        const std::string type(d.begin() + at + 4, d.begin() + at + 8);
+        if (crc32(0, d.data() + at + 4, length + 4) != Be32(d, at + 8 + length)) return false;
+        const uint8_t* body = d.data() + at + 8;
+        if (type == "IHDR") {
+            if (length != 13 || body[8] != 8 || body[9] != 6 || body[12] != 0) return false;  // 8-bit RGBA, no interlace
+            png->width = int(Be32(d, at + 8));
+            png->height = int(Be32(d, at + 12));
+            header = png->width > 0 && png->width <= 1024 && png->height > 0 && png->height <= 1024;
+        } else if (type == "IDAT") {
+            packed.insert(packed.end(), body, body + length);
+        }
+        end = type == "IEND";
+        at += 12 + length;
+    }
+    if (!header) return false;
+    const size_t stride = size_t(png->width) * 4;
+    std::vector<uint8_t> raw((stride + 1) * png->height);
+    uLongf rawSize = raw.size();
+    if (uncompress(raw.data(), &rawSize, packed.data(), packed.size()) != Z_OK || rawSize != raw.size()) return false;
+    png->rgba.assign(stride * png->height, 0);
+    for (int y = 0; y < png->height; ++y) {
+        const uint8_t filter = raw[(stride + 1) * y];
+        const uint8_t* in = &raw[(stride + 1) * y + 1];
+        uint8_t* row = &png->rgba[stride * y];
+        const uint8_t* up = y > 0 ? row - stride : nullptr;
+        for (size_t i = 0; i < stride; ++i) {
+            int a = i >= 4 ? row[i - 4] : 0, b = up ? up[i] : 0, c = (up && i >= 4) ? up[i - 4] : 0;
+            int pred = filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2 : filter == 4 ? PaethPredictor(a, b, c) : 0;
+            if (filter > 4) return false;
+            row[i] = uint8_t(in[i] + pred);
+        }
+    }
+    return true;
+}
+
+Png LoadIconPng(int size)
+{
+    Png png;
+    const std::string path = std::string(LORVEX_SOURCE_DIR) + "/res/lorvex-" + std::to_string(size) + ".png";
+    EXPECT_TRUE(DecodePng(ReadFile(path), &png)) << path << " is not an 8-bit RGBA PNG";
+    return png;
+}
+
+struct Coverage {
+    int clear = 0, soft = 0, solid = 0;
+    double Share() const { return double(soft + solid) / (clear + soft + solid); }
+};
+
+Coverage CoverageOf(const Png& png)
+{
+    Coverage c;
+    for (int y = 0; y < png.height; ++y)
+        for (int x = 0; x < png.width; ++x) {
+            int a = png.Alpha(x, y);
+            (a == 0 ? c.clear : a == 255 ? c.solid : c.soft)++;
+        }
+    return c;
+}
+
+TEST(IconPng, EachSizeIsASquareWormWithSoftEdgesOnAClearGround)
+{
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(size);
+        Png png = LoadIconPng(size);
+        ASSERT_EQ(png.width, size);
+        ASSERT_EQ(png.height, size);
+        for (int x : {0, size - 1})
+            for (int y : {0, size - 1}) EXPECT_EQ(png.Alpha(x, y), 0) << "corner " << x << "," << y;
+        Coverage c = CoverageOf(png);
+        EXPECT_GT(c.Share(), 0.1);
+        EXPECT_LT(c.Share(), 0.9);
+        EXPECT_GT(c.soft, size) << "edges are smoothed, not cut by a one-bit mask";
+        int dirty = 0;  // clear pixels must be clear in every byte, for viewers that ignore alpha
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (png.Alpha(x, y) == 0) dirty += (png.At(x, y)[0] | png.At(x, y)[1] | png.At(x, y)[2]) != 0;
+        EXPECT_EQ(dirty, 0);
+    }
+}
+
+TEST(IconPng, LargeSizesAreDrawnAtTheirSizeNotScaledUp)
+{
+    const double share64 = CoverageOf(LoadIconPng(64)).Share();
+    for (int size : {128, 256}) {
+        SCOPED_TRACE(size);
+        Png png = LoadIconPng(size);
+        ASSERT_EQ(png.width, size);
+        Coverage c = CoverageOf(png);
+        // The same worm: it covers the same share of the square.
+        EXPECT_NEAR(c.Share(), share64, 0.03);
+        // Sharp: the soft rim stays about a pixel wide, as at 64 pixels, not blurred.
+        EXPECT_LT(double(c.soft) / size, 2.0 * CoverageOf(LoadIconPng(64)).soft / 64);
+        // Fine: colour changes fall anywhere, not only on the edges of blocks of
+        // size / 64 pixels, as they would in a picture enlarged from 64 pixels
+        // (drawn: (block - 1) / block of them fall inside blocks; enlarged: none).
+        const int block = size / 64;
+        int changes = 0, insideBlocks = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 1; x < size; ++x)
+                if (!std::equal(png.At(x, y), png.At(x, y) + 4, png.At(x - 1, y))) {
+                    ++changes;
+                    insideBlocks += x % block != 0;
+                }
+        EXPECT_GT(insideBlocks * 4, changes);
     }
 }
 

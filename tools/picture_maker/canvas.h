@@ -76,11 +76,8 @@ public:
     }
 
     // The final 8-bit colour of a pixel that is not the key.
-    Rgb8 Final(int x, int y) const
-    {
-        const Colour& c = At(x, y);
-        return Rgb8{To8(c.r), To8(c.g), To8(c.b)};
-    }
+    Rgb8 Final(int x, int y) const { return ToRgb8(At(x, y)); }
+    static Rgb8 ToRgb8(const Colour& c) { return Rgb8{To8(c.r), To8(c.g), To8(c.b)}; }
 
 private:
     static uint8_t To8(double v) { return static_cast<uint8_t>(Floor(Clamp(v, 0.0, 255.0) + 0.5)); }

@@ -18,8 +18,6 @@ Point PathAt(double t)
     return Point{0.15 + 0.60 * t, 0.74 - 0.42 * t + 0.13 * Sin(2.0 * kPi * t)};
 }
 
-// The smallest icon is drawn bolder (bold > 1): its outline alone would
-// eat a thin worm.
 double HalfWidth(double t, double bold) { return (0.085 + 0.055 * t) * bold; }
 double HeadRadius(double bold) { return 0.16 * (bold > 1.0 ? 1.15 : 1.0); }
 
@@ -105,27 +103,41 @@ Colour Shade(const Shape& s, double x, double y, int size)
     return Add(c, Rgb(255 * gloss, 255 * gloss, 230 * gloss));
 }
 
+constexpr int kSamples = 4;  // per side of a pixel
+
+// The smallest icon is drawn bolder: its outline alone would eat a thin worm.
+double Boldness(int size) { return size <= 16 ? 1.25 : 1.0; }
+
+struct PixelCover {
+    Colour colour;  // the mean of the worm's samples in the pixel
+    int covered;    // how many of the kSamples * kSamples samples hit the worm
+};
+
+PixelCover SamplePixel(int i, int j, int size)
+{
+    PixelCover p{Colour{}, 0};
+    for (int sj = 0; sj < kSamples; ++sj)
+        for (int si = 0; si < kSamples; ++si) {
+            double x = (i + (si + 0.5) / kSamples) / size, y = (j + (sj + 0.5) / kSamples) / size;
+            Shape s = Probe(x, y, Boldness(size));
+            if (s.sd >= 0) continue;
+            ++p.covered;
+            p.colour = Add(p.colour, Shade(s, x, y, size));
+        }
+    if (p.covered > 0) p.colour = Scale(p.colour, 1.0 / p.covered);
+    return p;
+}
+
 Canvas DrawIcon(int size)
 {
     Canvas c(size, size);
-    const int ss = 4;
-    const double bold = size <= 16 ? 1.25 : 1.0;
     for (int j = 0; j < size; ++j)
         for (int i = 0; i < size; ++i) {
-            Colour sum;
-            int covered = 0;
-            for (int sj = 0; sj < ss; ++sj)
-                for (int si = 0; si < ss; ++si) {
-                    double x = (i + (si + 0.5) / ss) / size, y = (j + (sj + 0.5) / ss) / size;
-                    Shape s = Probe(x, y, bold);
-                    if (s.sd >= 0) continue;
-                    ++covered;
-                    sum = Add(sum, Shade(s, x, y, size));
-                }
+            PixelCover p = SamplePixel(i, j, size);
             // The icon mask is one bit: a pixel is the worm's when at least
             // half of it is, and then it takes only the worm's own colours.
-            if (covered * 2 >= ss * ss)
-                c.Set(i, j, Scale(sum, 1.0 / covered));
+            if (p.covered * 2 >= kSamples * kSamples)
+                c.Set(i, j, p.colour);
             else
                 c.SetKey(i, j);
         }
@@ -139,6 +151,25 @@ std::vector<Canvas> DrawIcons()
     std::vector<Canvas> icons;
     for (int size : {16, 32, 48, 64}) icons.push_back(DrawIcon(size));
     return icons;
+}
+
+RgbaImage DrawIconRgba(int size)
+{
+    RgbaImage img;
+    img.width = img.height = size;
+    img.rgba.assign(size_t(size) * size * 4, 0);
+    for (int j = 0; j < size; ++j)
+        for (int i = 0; i < size; ++i) {
+            PixelCover p = SamplePixel(i, j, size);
+            if (p.covered == 0) continue;  // fully clear pixels stay all zero
+            const Rgb8 rgb = Canvas::ToRgb8(p.colour);
+            uint8_t* px = img.rgba.data() + (size_t(j) * size + i) * 4;
+            px[0] = rgb.r;
+            px[1] = rgb.g;
+            px[2] = rgb.b;
+            px[3] = uint8_t((255 * p.covered + kSamples * kSamples / 2) / (kSamples * kSamples));
+        }
+    return img;
 }
 
 }  // namespace pm

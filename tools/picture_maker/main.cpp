@@ -1,6 +1,6 @@
 // picture_maker <output-folder>: draws the game's pictures and icon and
 // writes them as IDB_GROUND.bmp, IDB_HRA.bmp, IDB_MENU.bmp, IDB_ABOUT.bmp
-// and lorvex.ico.
+// and lorvex.ico, and the icon for desktops as lorvex-<size>.png.
 
 #include <cstdio>
 #include <string>
@@ -37,7 +37,16 @@ bool Run(const std::string& folder, std::string* error)
     std::vector<pm::Canvas> icons = pm::DrawIcons();
     std::vector<const pm::Canvas*> sizes;
     for (const pm::Canvas& c : icons) sizes.push_back(&c);
-    return pm::WriteFile(folder + "/lorvex.ico", pm::EncodeIco(sizes), error);
+    if (!pm::WriteFile(folder + "/lorvex.ico", pm::EncodeIco(sizes), error)) return false;
+    for (int size : pm::kIconPngSizes) {
+        std::vector<uint8_t> png = pm::EncodePng(pm::DrawIconRgba(size));
+        if (png.empty()) {
+            *error = "cannot compress the " + std::to_string(size) + " pixel icon";
+            return false;
+        }
+        if (!pm::WriteFile(folder + "/lorvex-" + std::to_string(size) + ".png", png, error)) return false;
+    }
+    return true;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "png.h"
 #include "text.h"
 
 namespace pm {
@@ -15,7 +16,10 @@ Canvas DrawGround();
 Canvas DrawSprites();
 bool DrawMenu(TextRenderer& text, Canvas* out, std::string* error);
 bool DrawAbout(TextRenderer& text, Canvas* out, std::string* error);
-std::vector<Canvas> DrawIcons();
+std::vector<Canvas> DrawIcons();  // 16, 32, 48 and 64 pixels, for the program's icon file
+// The icon in full colour with soft edges, drawn at `size` pixels square.
+RgbaImage DrawIconRgba(int size);
+constexpr int kIconPngSizes[] = {16, 32, 48, 64, 128, 256};
 
 // One 640 x 30 strip of button frames at row top: raised, hover, pressed,
 // invisible, and the unused magenta tail from x 600.
