@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/dinput.h"
@@ -88,6 +89,41 @@ TEST_F(WindowMessagesTest, TimerTicksOncePerPeriodAndNeverQueuesMissedTicks)
     EXPECT_EQ(ticksAfter(25), 1);  // a little late: the cadence holds
     EXPECT_EQ(KillTimer(window.window, 5), TRUE);
     EXPECT_EQ(ticksAfter(100), 0);
+}
+
+// Pumped at uneven moments (1 to 11 ms apart), the k-th tick comes at the first pump at or after
+// k x 40 ms, for 10,000 ticks: lateness never adds up. A stall then gives one tick, not the 25
+// it missed, and the cadence starts again from that tick.
+TEST_F(WindowMessagesTest, TimerHoldsFortyMillisecondsWithoutDriftAndDropsTicksMissedInAStall)
+{
+    ASSERT_EQ(SetTimer(window.window, 5, 40, nullptr), 5u);
+    auto pumpAfter = [&](DWORD ms) {
+        platform_test::AdvanceClock(ms);
+        Flush();
+        int ticks = 0;
+        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER;
+        return ticks;
+    };
+    auto runFor = [&](DWORD total) {
+        DWORD elapsed = 0, step = 1;
+        int ticks = 0, firstMismatchAt = -1;
+        while (elapsed < total) {
+            step = (step * 7 + 3) % 11 + 1;
+            step = std::min(step, total - elapsed);
+            elapsed += step;
+            ticks += pumpAfter(step);
+            if (firstMismatchAt < 0 && ticks != static_cast<int>(elapsed / 40)) firstMismatchAt = static_cast<int>(elapsed);
+        }
+        EXPECT_EQ(firstMismatchAt, -1) << "ticks fell off the 40 ms grid at " << firstMismatchAt << " ms";
+        return ticks;
+    };
+    EXPECT_EQ(runFor(400000), 10000);
+
+    EXPECT_EQ(pumpAfter(1000), 1);
+    EXPECT_EQ(pumpAfter(39), 0);
+    EXPECT_EQ(pumpAfter(1), 1);
+    EXPECT_EQ(runFor(4000), 100);
+    KillTimer(window.window, 5);
 }
 
 TEST_F(WindowMessagesTest, KeysBecomeVirtualKeyMessages)
