@@ -47,6 +47,8 @@ Uint32 ColorToPixel(const SDL_PixelFormat* format, COLORREF color);
 COLORREF PixelToColor(const SDL_PixelFormat* format, Uint32 pixel);
 // A copy of src in the given format, every pixel converted through ColorToPixel.
 SDL_Surface* ConvertToFormat(SDL_Surface* src, const SDL_PixelFormat* format);
+// Writes the region `from` of src into dst at (x, y), clipped to dst, converted the same way.
+void CopyConverted(const SDL_Surface* src, SDL_Rect from, SDL_Surface* dst, int x, int y);
 
 // Device contexts bound to a surface's pixels (made by IDirectDrawSurface::GetDC).
 HDC CreateSurfaceDC(SDL_Surface* pixels);

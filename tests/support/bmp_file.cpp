@@ -47,4 +47,22 @@ std::string MakeSolidBmp8(int width, int height, COLORREF color)
     return MakeBmp8(width, height, {color}, std::vector<std::uint8_t>(static_cast<size_t>(width) * height, 0));
 }
 
+std::string MakeBlankBmp(int width, int height, int bits)
+{
+    const size_t rowBytes = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    const size_t colors = bits <= 8 ? size_t{1} << bits : 0;
+    const size_t offset = 14 + 40 + colors * 4;
+    std::string bytes(offset + rowBytes * static_cast<size_t>(height), '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    Put32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
+    Put32(bytes, 10, static_cast<std::uint32_t>(offset));
+    Put32(bytes, 14, 40);
+    Put32(bytes, 18, static_cast<std::uint32_t>(width));
+    Put32(bytes, 22, static_cast<std::uint32_t>(height));
+    Put16(bytes, 26, 1);
+    Put16(bytes, 28, static_cast<std::uint16_t>(bits));
+    return bytes;
+}
+
 }  // namespace test
