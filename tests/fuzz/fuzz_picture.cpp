@@ -1,0 +1,55 @@
+// A picture file through the path the program takes: LoadImageA from the file, a surface of
+// its size filled by CopyBitmapToSurface, its colour key; then the same file reloaded into a
+// surface of another size, which stretches it.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "gfx/bitmap_surface.h"
+#include "tests/fuzz/scratch_file.h"
+
+namespace {
+
+IDirectDraw* Device()
+{
+    static IDirectDraw* device = [] {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        IDirectDraw* made = nullptr;
+        if (DirectDrawCreate(nullptr, &made, nullptr) != DD_OK) std::abort();
+        return made;
+    }();
+    return device;
+}
+
+IDirectDrawSurface* NewSurface(int width, int height)
+{
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    IDirectDrawSurface* surface = nullptr;
+    if (Device()->CreateSurface(&desc, &surface, nullptr) != DD_OK) std::abort();
+    return surface;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::string path = fuzz::ScratchFolder() + "/picture.bmp";
+    static IDirectDrawSurface* const other = NewSurface(23, 17);
+    fuzz::WriteWholeFile(path, data, size);
+
+    if (IDirectDrawSurface* surface = LoadBitmapSurface(Device(), path.c_str(), 0, 0)) {
+        SetSurfaceColorKey(surface, kTransparentColor);
+        surface->Release();
+        // What loaded once reloads: the file has not changed.
+        if (ReloadBitmapSurface(other, path.c_str()) != S_OK) std::abort();
+        SetSurfaceColorKey(other, kTransparentColor);
+    } else if (ReloadBitmapSurface(other, path.c_str()) == S_OK) {
+        std::abort();   // refused by one call, taken by the other
+    }
+    return 0;
+}
