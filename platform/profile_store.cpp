@@ -275,7 +275,10 @@ int CreateLockedTemporary(const std::string& folder, const std::string& base, st
         tempPath = folder + "/." + base + ".XXXXXX";
         const int fd = ::mkstemp(&tempPath[0]);
         if (fd < 0) return -1;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && IsSameFile(fd, tempPath)) return fd;
+        const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        // A file system without locks lets no clean-up take the file either: write it unlocked.
+        if (!locked && errno != EWOULDBLOCK) return fd;
+        if (locked && IsSameFile(fd, tempPath)) return fd;
         ::close(fd);   // another writer's clean-up took it between mkstemp and the lock: it removes it
     }
     return -1;
