@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -80,20 +78,7 @@ protected:
         return s.str();
     }
 
-    std::vector<std::string> FolderEntries() const { return EntriesOf(dir_); }
-
-    static std::vector<std::string> EntriesOf(const std::string& folder)
-    {
-        std::vector<std::string> names;
-        if (DIR* d = ::opendir(folder.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                std::string name = e->d_name;
-                if (name != "." && name != "..") names.push_back(name);
-            }
-            ::closedir(d);
-        }
-        return names;
-    }
+    std::vector<std::string> FolderEntries() const { return test::FolderEntries(dir_); }
 
     std::string dir_;
 };
@@ -429,6 +414,10 @@ TEST_F(ProfileStoreTest, AWriteNeverProducesAFileTheReadWouldReject)
 
 TEST_F(ProfileStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget)
 {
+    const auto isLink = [](const std::string& path) {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    };
     ASSERT_EQ(::mkdir((dir_ + "/dotfiles").c_str(), 0700), 0);
     const std::string target = dir_ + "/dotfiles/lorvex.ini";
     ASSERT_TRUE(test::WriteFile(target, "[Nastaveni]\nlevel=3\n"));
@@ -436,11 +425,9 @@ TEST_F(ProfileStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget)
     ProfileStore store(dir_);
     EXPECT_EQ(store.GetInt("Nastaveni", "level", 1), 3);
     ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 8));
-    struct stat st;
-    ASSERT_EQ(::lstat(SettingsPath().c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(isLink(SettingsPath()));
     EXPECT_EQ(test::ReadFile(target), "[Nastaveni]\nlevel=8\n");
-    EXPECT_EQ(EntriesOf(dir_ + "/dotfiles"), std::vector<std::string>{"lorvex.ini"});
+    EXPECT_EQ(test::FolderEntries(dir_ + "/dotfiles"), std::vector<std::string>{"lorvex.ini"});
 
     // A chain of links, the last one absolute and dangling: the file is made where it ends.
     ASSERT_EQ(::unlink(target.c_str()), 0);
@@ -449,15 +436,13 @@ TEST_F(ProfileStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget)
     ASSERT_EQ(::symlink("dotfiles/current", SettingsPath().c_str()), 0);
     ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 2));
     EXPECT_EQ(test::ReadFile(target), "[Nastaveni]\nlevel=2\n");
-    ASSERT_EQ(::lstat((dir_ + "/dotfiles/current").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(isLink(dir_ + "/dotfiles/current"));
 
     // A loop is left as it is.
     ASSERT_EQ(::unlink(SettingsPath().c_str()), 0);
     ASSERT_EQ(::symlink("settings.ini", SettingsPath().c_str()), 0);
     EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 2));
-    ASSERT_EQ(::lstat(SettingsPath().c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(isLink(SettingsPath()));
 }
 
 TEST_F(ProfileStoreTest, TemporariesOfKilledWritersAreRemovedAtTheNextWrite)
@@ -475,9 +460,7 @@ TEST_F(ProfileStoreTest, TemporariesOfKilledWritersAreRemovedAtTheNextWrite)
 
     ASSERT_TRUE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 4));
     ::close(liveFd);
-    std::vector<std::string> left = FolderEntries();
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{".settings.ini.Ab12Cd7", ".settings.ini.L1ve00",
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".settings.ini.Ab12Cd7", ".settings.ini.L1ve00",
                                               ".settings.ini.bak", "notes.txt", "settings.ini"}));
 }
 
@@ -505,7 +488,7 @@ TEST_F(ProfileStoreTest, AnEmptyOrRelativeDataHomeCountsAsUnset)
     if (madeAtRoot) (void)std::system(("rm -rf '" + atRoot + "'").c_str());
     EXPECT_FALSE(madeAtRoot);
     EXPECT_EQ(folders, (std::vector<std::string>{expected, expected}));
-    EXPECT_TRUE(EntriesOf(dir_ + "/work").empty());
+    EXPECT_TRUE(test::FolderEntries(dir_ + "/work").empty());
 }
 
 }  // namespace

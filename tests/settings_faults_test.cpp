@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,16 +16,6 @@
 #include "tests/support/unprivileged.h"
 
 namespace {
-
-int CountEntries(const std::string& folder)
-{
-    int count = 0;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (const dirent* e = readdir(d)) count += std::string(e->d_name) != "." && std::string(e->d_name) != "..";
-        closedir(d);
-    }
-    return count;
-}
 
 bool Exists(const std::string& path)
 {
@@ -65,7 +55,7 @@ TEST(SettingsFaultsTest, AFolderThatBecameUnwritableKeepsTheOldLevel)
     chmod(folder.c_str(), 0700);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(test::ReadFile(folder + "/settings.ini"), kStored);
-    EXPECT_EQ(CountEntries(folder), 1);
+    EXPECT_EQ(test::FolderEntries(folder), std::vector<std::string>{"settings.ini"});
 }
 
 TEST(SettingsFaultsTest, AFolderRemovedWhilePlayingIsNotMadeAgain)
@@ -90,7 +80,7 @@ TEST(SettingsFaultsTest, AFolderReplacedByAFileKeepsBoth)
     }), 0);
     EXPECT_EQ(test::ReadFile(app.SettingsFolder()), "not a folder");
     EXPECT_EQ(test::ReadFile(moved + "/settings.ini"), kStored);
-    EXPECT_EQ(CountEntries(moved), 1);
+    EXPECT_EQ(test::FolderEntries(moved), std::vector<std::string>{"settings.ini"});
 }
 
 // No HOME and no XDG data folder: nowhere to keep the level, so none is read and nothing is
@@ -113,7 +103,7 @@ TEST(SettingsFaultsTest, WithoutHomeOrDataFolderTheGamePlaysAtLevelOneAndWritesN
     EXPECT_TRUE(running);
     EXPECT_EQ(level, 1);
     EXPECT_GE(platform_test::PresentCount() - presentsBefore, 25);
-    EXPECT_EQ(CountEntries(app.Home()), 0);
+    EXPECT_TRUE(test::FolderEntries(app.Home()).empty());
 }
 
 // An empty XDG_DATA_HOME counts as unset: the level goes under HOME, not to /Tamberlo.

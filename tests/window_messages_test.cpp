@@ -44,6 +44,15 @@ protected:
         window.messages.clear();
         window.Pump();
     }
+    // Moves the clock on, dispatches what came due and counts the timer's ticks among it.
+    int TicksAfter(DWORD ms)
+    {
+        platform_test::AdvanceClock(ms);
+        Flush();
+        int ticks = 0;
+        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER && m.wParam == 5;
+        return ticks;
+    }
     Recorder window;
 };
 
@@ -72,23 +81,16 @@ TEST_F(WindowMessagesTest, AFullQueueRefusesMorePostsInsteadOfGrowing)
 TEST_F(WindowMessagesTest, TimerTicksOncePerPeriodAndNeverQueuesMissedTicks)
 {
     ASSERT_EQ(SetTimer(window.window, 5, 40, nullptr), 5u);
-    auto ticksAfter = [&](DWORD ms) {
-        platform_test::AdvanceClock(ms);
-        Flush();
-        int ticks = 0;
-        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER && m.wParam == 5;
-        return ticks;
-    };
-    EXPECT_EQ(ticksAfter(39), 0);
-    EXPECT_EQ(ticksAfter(1), 1);
-    EXPECT_EQ(ticksAfter(40), 1);
-    EXPECT_EQ(ticksAfter(400), 1);  // ten periods late: one tick
-    EXPECT_EQ(ticksAfter(39), 0);
-    EXPECT_EQ(ticksAfter(1), 1);
-    EXPECT_EQ(ticksAfter(15), 0);
-    EXPECT_EQ(ticksAfter(25), 1);  // a little late: the cadence holds
+    EXPECT_EQ(TicksAfter(39), 0);
+    EXPECT_EQ(TicksAfter(1), 1);
+    EXPECT_EQ(TicksAfter(40), 1);
+    EXPECT_EQ(TicksAfter(400), 1);  // ten periods late: one tick
+    EXPECT_EQ(TicksAfter(39), 0);
+    EXPECT_EQ(TicksAfter(1), 1);
+    EXPECT_EQ(TicksAfter(15), 0);
+    EXPECT_EQ(TicksAfter(25), 1);  // a little late: the cadence holds
     EXPECT_EQ(KillTimer(window.window, 5), TRUE);
-    EXPECT_EQ(ticksAfter(100), 0);
+    EXPECT_EQ(TicksAfter(100), 0);
 }
 
 // Pumped at uneven moments (1 to 11 ms apart), the k-th tick comes at the first pump at or after
@@ -97,13 +99,6 @@ TEST_F(WindowMessagesTest, TimerTicksOncePerPeriodAndNeverQueuesMissedTicks)
 TEST_F(WindowMessagesTest, TimerHoldsFortyMillisecondsWithoutDriftAndDropsTicksMissedInAStall)
 {
     ASSERT_EQ(SetTimer(window.window, 5, 40, nullptr), 5u);
-    auto pumpAfter = [&](DWORD ms) {
-        platform_test::AdvanceClock(ms);
-        Flush();
-        int ticks = 0;
-        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER;
-        return ticks;
-    };
     auto runFor = [&](DWORD total) {
         DWORD elapsed = 0, step = 1;
         int ticks = 0, firstMismatchAt = -1;
@@ -111,7 +106,7 @@ TEST_F(WindowMessagesTest, TimerHoldsFortyMillisecondsWithoutDriftAndDropsTicksM
             step = (step * 7 + 3) % 11 + 1;
             step = std::min(step, total - elapsed);
             elapsed += step;
-            ticks += pumpAfter(step);
+            ticks += TicksAfter(step);
             if (firstMismatchAt < 0 && ticks != static_cast<int>(elapsed / 40)) firstMismatchAt = static_cast<int>(elapsed);
         }
         EXPECT_EQ(firstMismatchAt, -1) << "ticks fell off the 40 ms grid at " << firstMismatchAt << " ms";
@@ -119,9 +114,9 @@ TEST_F(WindowMessagesTest, TimerHoldsFortyMillisecondsWithoutDriftAndDropsTicksM
     };
     EXPECT_EQ(runFor(400000), 10000);
 
-    EXPECT_EQ(pumpAfter(1000), 1);
-    EXPECT_EQ(pumpAfter(39), 0);
-    EXPECT_EQ(pumpAfter(1), 1);
+    EXPECT_EQ(TicksAfter(1000), 1);
+    EXPECT_EQ(TicksAfter(39), 0);
+    EXPECT_EQ(TicksAfter(1), 1);
     EXPECT_EQ(runFor(4000), 100);
     KillTimer(window.window, 5);
 }

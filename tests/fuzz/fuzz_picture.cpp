@@ -7,6 +7,7 @@
 
 #include "gfx/bitmap_surface.h"
 #include "tests/fuzz/scratch_file.h"
+#include "tests/support/display_fixture.h"
 
 namespace {
 
@@ -21,25 +22,12 @@ IDirectDraw* Device()
     return device;
 }
 
-IDirectDrawSurface* NewSurface(int width, int height)
-{
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    desc.dwWidth = static_cast<DWORD>(width);
-    desc.dwHeight = static_cast<DWORD>(height);
-    IDirectDrawSurface* surface = nullptr;
-    if (Device()->CreateSurface(&desc, &surface, nullptr) != DD_OK) std::abort();
-    return surface;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string path = fuzz::ScratchFolder() + "/picture.bmp";
-    static IDirectDrawSurface* const other = NewSurface(23, 17);
+    static IDirectDrawSurface* const other = test::NewSurface(Device(), 23, 17);
     fuzz::WriteWholeFile(path, data, size);
 
     if (IDirectDrawSurface* surface = LoadBitmapSurface(Device(), path.c_str(), 0, 0)) {
