@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr std::int64_t kMaxSide = 16384;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 
@@ -40,7 +39,8 @@ bool BmpHeaderIsSound(const unsigned char* data, size_t size)
         colorsUsed = U32(data + 46);
     }
     if (height < 0) height = -height;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
+    if (width * height > kMaxPicturePixels) return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
     if (compression != kBiRgb && !(compression == kBiBitfields && (bits == 16 || bits == 32))) return false;
 

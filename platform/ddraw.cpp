@@ -467,6 +467,8 @@ bool PictureSize(int* width, int* height)
 
 // ---- test hooks
 
+#ifdef LORVEX_TEST_HOOKS
+
 namespace platform_test {
 
 void MarkSurfaceLost(IDirectDrawSurface* surface)
@@ -538,3 +540,5 @@ void SimulateRenderDeviceReset()
 }
 
 }  // namespace platform_test
+
+#endif  // LORVEX_TEST_HOOKS

@@ -2,10 +2,6 @@
 
 #include "platform/internal.h"
 
-namespace platform {
-void CaptureDebugOutput(const char* text);
-}
-
 void OutputDebugStringA(const char* text)
 {
     if (text == nullptr) return;

@@ -41,7 +41,8 @@ struct ModuleObject {
 
 namespace {
 
-constexpr long kMaxPictureFileBytes = 64L * 1024 * 1024;
+// The largest picture at 32 bits per pixel, with room for any headers before its pixels.
+constexpr long kMaxPictureFileBytes = kMaxPicturePixels * 4 + 1024 * 1024;
 
 struct Glyph {
     SDL_Surface* coverage = nullptr;  // 8-bit: palette entry red = coverage 0..255
@@ -311,26 +312,45 @@ COLORREF PixelToColor(const SDL_PixelFormat* format, Uint32 pixel)
     return RGB(r, g, b);
 }
 
+void CopyConverted(const SDL_Surface* src, SDL_Rect from, SDL_Surface* dst, int x, int y)
+{
+    if (x < 0) {
+        from.x -= x;
+        from.w += x;
+        x = 0;
+    }
+    if (y < 0) {
+        from.y -= y;
+        from.h += y;
+        y = 0;
+    }
+    from.w = std::min(from.w, dst->w - x);
+    from.h = std::min(from.h, dst->h - y);
+    if (from.w <= 0 || from.h <= 0) return;
+    Uint32 lut[256];
+    const SDL_Palette* palette = src->format->palette;
+    if (palette != nullptr) {
+        for (int i = 0; i < 256; ++i) {
+            const SDL_Color c = i < palette->ncolors ? palette->colors[i] : SDL_Color{0, 0, 0, 255};
+            lut[i] = ColorToPixel(dst->format, RGB(c.r, c.g, c.b));
+        }
+    }
+    for (int row = 0; row < from.h; ++row) {
+        for (int col = 0; col < from.w; ++col) {
+            const Uint32 raw = ReadPixel(src, from.x + col, from.y + row);
+            WritePixel(dst, x + col, y + row,
+                       palette != nullptr ? lut[raw & 0xFF] : ColorToPixel(dst->format, PixelToColor(src->format, raw)));
+        }
+    }
+}
+
 SDL_Surface* ConvertToFormat(SDL_Surface* src, const SDL_PixelFormat* format)
 {
     if (src == nullptr || format == nullptr) return nullptr;
     SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, src->w, src->h, format->BitsPerPixel, format->format);
     if (dst == nullptr) return nullptr;
     SDL_SetSurfaceBlendMode(dst, SDL_BLENDMODE_NONE);
-    Uint32 lut[256];
-    const SDL_Palette* palette = src->format->palette;
-    if (palette != nullptr) {
-        for (int i = 0; i < 256; ++i) {
-            const SDL_Color c = i < palette->ncolors ? palette->colors[i] : SDL_Color{0, 0, 0, 255};
-            lut[i] = ColorToPixel(format, RGB(c.r, c.g, c.b));
-        }
-    }
-    for (int y = 0; y < src->h; ++y) {
-        for (int x = 0; x < src->w; ++x) {
-            Uint32 raw = ReadPixel(src, x, y);
-            WritePixel(dst, x, y, palette != nullptr ? lut[raw & 0xFF] : ColorToPixel(format, PixelToColor(src->format, raw)));
-        }
-    }
+    CopyConverted(src, SDL_Rect{0, 0, src->w, src->h}, dst, 0, 0);
     return dst;
 }
 
@@ -370,7 +390,9 @@ HINSTANCE GetModuleHandleA(const char* moduleName)
 
 HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int cx, int cy, UINT flags)
 {
-    if (name == nullptr || type != IMAGE_BITMAP || cx < 0 || cy < 0 || cx > 16384 || cy > 16384) return nullptr;
+    if (name == nullptr || type != IMAGE_BITMAP || cx < 0 || cy < 0 || cx > kMaxPictureSide || cy > kMaxPictureSide ||
+        static_cast<long>(cx) * cy > kMaxPicturePixels)
+        return nullptr;
     SDL_Surface* picture = nullptr;
     if ((flags & LR_LOADFROMFILE) != 0) {
         if (module != nullptr) return nullptr;
@@ -469,14 +491,22 @@ BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int
     if (width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return FALSE;
     if (sourceX < 0 || sourceY < 0 || sourceX > from->w - sourceWidth || sourceY > from->h - sourceHeight)
         return FALSE;
-    // Palette colours become target pixels through the one conversion, then SDL stretches.
-    SDL_Surface* converted = platform::ConvertToFormat(from, to->format);
-    if (converted == nullptr) return FALSE;
-    SDL_Rect src{sourceX, sourceY, sourceWidth, sourceHeight};
+    // Colours become target pixels through the one conversion: straight into the target when
+    // the size stays, else into a copy of just the source region, which SDL then stretches.
+    // No copy of the whole picture is made, which would double the memory a large one takes.
+    const SDL_Rect src{sourceX, sourceY, sourceWidth, sourceHeight};
+    if (width == sourceWidth && height == sourceHeight) {
+        platform::CopyConverted(from, src, to, x, y);
+        return TRUE;
+    }
+    SDL_Surface* region = SDL_CreateRGBSurfaceWithFormat(0, sourceWidth, sourceHeight, to->format->BitsPerPixel,
+                                                         to->format->format);
+    if (region == nullptr) return FALSE;
+    SDL_SetSurfaceBlendMode(region, SDL_BLENDMODE_NONE);
+    platform::CopyConverted(from, src, region, 0, 0);
     SDL_Rect dst{x, y, width, height};
-    int rc = (width == sourceWidth && height == sourceHeight) ? SDL_BlitSurface(converted, &src, to, &dst)
-                                                              : SDL_BlitScaled(converted, &src, to, &dst);
-    SDL_FreeSurface(converted);
+    const int rc = SDL_BlitScaled(region, nullptr, to, &dst);
+    SDL_FreeSurface(region);
     return rc == 0 ? TRUE : FALSE;
 }
 

@@ -9,6 +9,9 @@
 
 namespace platform {
 
+// The hooks that tests drive (platform/test_hooks.cpp) exist only in the build that tests and
+// benchmarks link; in the shipped game they are constants the compiler folds away.
+#ifdef LORVEX_TEST_HOOKS
 // Time in milliseconds from the real or the test's clock.
 DWORD NowMs();
 // Waits for an SDL event up to timeoutMs (returns at once under the test clock).
@@ -19,6 +22,19 @@ bool ShouldFail(platform_test::Fault fault);
 void TraceCall(const char* what);
 // The next value a test scripted for crt::rand, if any is left.
 bool NextScriptedRandom(int* value);
+void CaptureDebugOutput(const char* text);
+#else
+// Always inlined, so that not even an unoptimised build keeps a copy of them.
+[[gnu::always_inline]] inline DWORD NowMs() { return static_cast<DWORD>(SDL_GetTicks64()); }
+[[gnu::always_inline]] inline void WaitForEvent(DWORD timeoutMs)
+{
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
+}
+[[gnu::always_inline]] inline bool ShouldFail(platform_test::Fault) { return false; }
+[[gnu::always_inline]] inline void TraceCall(const char*) {}
+[[gnu::always_inline]] inline bool NextScriptedRandom(int*) { return false; }
+[[gnu::always_inline]] inline void CaptureDebugOutput(const char*) {}
+#endif
 
 // The main window's SDL window; null when there is none.
 SDL_Window* SdlWindowOf(HWND window);
@@ -31,6 +47,8 @@ Uint32 ColorToPixel(const SDL_PixelFormat* format, COLORREF color);
 COLORREF PixelToColor(const SDL_PixelFormat* format, Uint32 pixel);
 // A copy of src in the given format, every pixel converted through ColorToPixel.
 SDL_Surface* ConvertToFormat(SDL_Surface* src, const SDL_PixelFormat* format);
+// Writes the region `from` of src into dst at (x, y), clipped to dst, converted the same way.
+void CopyConverted(const SDL_Surface* src, SDL_Rect from, SDL_Surface* dst, int x, int y);
 
 // Device contexts bound to a surface's pixels (made by IDirectDrawSurface::GetDC).
 HDC CreateSurfaceDC(SDL_Surface* pixels);

@@ -3,11 +3,14 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -16,6 +19,13 @@
 namespace {
 
 constexpr const char* kFileName = "settings.ini";
+
+// A file the program writes stays readable and writable by its owner: copying a mode of 000
+// from the old file made every later start read the default level, and lose it for good.
+constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
+
+// Links followed from the settings file to the file a write replaces, as the kernel allows.
+constexpr int kMaxLinkHops = 40;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -43,8 +53,9 @@ bool IsValidName(const char* name, bool isSection)
     if (name == nullptr || name[0] == '\0') return false;
     std::string_view s(name);
     if (IsBlank(s.front()) || IsBlank(s.back())) return false;
+    // Control bytes would make the written file fail the text check of the next read.
     for (char c : s)
-        if (c == '\n' || c == '\r') return false;
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return false;
     if (isSection) return s.find(']') == std::string_view::npos;
     return s.find('=') == std::string_view::npos && s.front() != '[' && s.front() != ';' &&
            s.front() != '#';
@@ -206,24 +217,114 @@ bool WriteAll(int fd, const std::string& data)
     return true;
 }
 
-// Writes the data to a temporary file beside `path`, syncs it and renames it over `path`.
-// On any failure the temporary file is removed and `path` is left as it was.
-bool ReplaceFileAtomically(const std::string& folder, const std::string& path, const std::string& data)
+std::string FolderOf(const std::string& path)
 {
-    std::string tempPath = folder + "/." + kFileName + ".XXXXXX";
-    int fd = ::mkstemp(&tempPath[0]);
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file that a write of `path` replaces: where its chain of symbolic links ends (a settings
+// file kept in a dotfiles folder stays a link to it), else `path` itself. False for a loop.
+bool FinalTarget(std::string path, std::string& target)
+{
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            target = path;
+            return true;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof link) return false;
+        std::string next(link, static_cast<size_t>(n));
+        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    return false;
+}
+
+bool IsSameFile(int fd, const std::string& path)
+{
+    struct stat opened, named;
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
+}
+
+// ".<base>." followed by the six letters or digits that mkstemp puts in.
+bool IsTemporaryName(const std::string& name, const std::string& prefix)
+{
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+// A temporary file beside the target, locked for as long as this process writes it: a later
+// write can then tell what a killed writer left (unlocked) from a write in progress (locked).
+int CreateLockedTemporary(const std::string& folder, const std::string& base, std::string& tempPath)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        tempPath = folder + "/." + base + ".XXXXXX";
+        const int fd = ::mkstemp(&tempPath[0]);
+        if (fd < 0) return -1;
+        const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        // A file system without locks lets no clean-up take the file either: write it unlocked.
+        if (!locked && errno != EWOULDBLOCK) return fd;
+        if (locked && IsSameFile(fd, tempPath)) return fd;
+        ::close(fd);   // another writer's clean-up took it between mkstemp and the lock: it removes it
+    }
+    return -1;
+}
+
+// A process killed part-way through a write leaves its empty temporary file behind for ever:
+// the next write removes every such file that no live writer holds locked.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& base, const std::string& own)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const std::string prefix = "." + base + ".";
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name, prefix)) continue;
+        const std::string path = folder + "/" + entry->d_name;
+        if (path == own) continue;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            IsSameFile(fd, path))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Writes the data to a locked temporary file beside `path`, syncs it and renames it over `path`.
+// On any failure the temporary file is removed and `path` is left as it was.
+bool ReplaceFileAtomically(const std::string& path, const std::string& data)
+{
+    const std::string folder = FolderOf(path);
+    std::string tempPath;
+    const int fd = CreateLockedTemporary(folder, BaseNameOf(path), tempPath);
     if (fd < 0) return false;
+    RemoveStaleTemporaries(folder, BaseNameOf(path), tempPath);
 
     bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
     struct stat old;
     if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        (void)::fchmod(fd, old.st_mode & 07777);   // keep the permissions the user gave the file
-    if (::close(fd) != 0) ok = false;
+        (void)::fchmod(fd, (old.st_mode & 07777) | kOwnerReadWrite);   // the user's permissions, usable
+    // Renamed while still open and locked, so no clean-up can take it away in between.
     if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        return false;
-    }
+    if (!ok) ::unlink(tempPath.c_str());
+    ::close(fd);
+    if (!ok) return false;
     // Make the rename itself durable; the data is already safe, so failure here is not reported.
     int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -233,6 +334,20 @@ bool ReplaceFileAtomically(const std::string& folder, const std::string& path, c
     return true;
 }
 
+// SDL's per-user folder. An empty or relative XDG_DATA_HOME counts as unset, as the XDG rules
+// say: SDL would take it as it stands and make the folder at the root of the file system or
+// in the working folder.
+char* PrefPath(const char* company, const char* application)
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome == nullptr || dataHome[0] == '/') return SDL_GetPrefPath(company, application);
+    const std::string saved = dataHome;
+    ::unsetenv("XDG_DATA_HOME");
+    char* pref = SDL_GetPrefPath(company, application);
+    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    return pref;
+}
+
 }  // namespace
 
 ProfileStore::ProfileStore(std::string folder) : folder_(std::move(folder)) {}
@@ -240,12 +355,13 @@ ProfileStore::ProfileStore(std::string folder) : folder_(std::move(folder)) {}
 std::string ProfileStore::DefaultFolder(const char* company, const char* application)
 {
     if (company == nullptr || application == nullptr || application[0] == '\0') return "";
-    char* pref = SDL_GetPrefPath(company, application);
+    char* pref = PrefPath(company, application);
     if (pref == nullptr) return "";
     std::string folder(pref);
     SDL_free(pref);
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty() || ::access(folder.c_str(), W_OK | X_OK) != 0) return "";
+    // Reading needs only a way into the folder: a read-only one still gives the stored level.
+    if (folder.empty() || ::access(folder.c_str(), X_OK) != 0) return "";
     return folder;
 }
 
@@ -299,6 +415,10 @@ bool ProfileStore::WriteInt(const char* section, const char* entry, int value)
         if (loc.entryLine < 0 && index == loc.lastContentLine) out += entryLine;
     }
     if (loc.sectionLine < 0) out += "[" + std::string(section) + "]" + eol + entryLine;
+    // What the program writes, it must read back: a file past the read limit would be rejected
+    // at the next start and rewritten at the next exit with every other line lost.
+    if (out.size() > kMaxFileSize) return false;
 
-    return ReplaceFileAtomically(folder_, path, out);
+    std::string target;
+    return FinalTarget(path, target) && ReplaceFileAtomically(target, out);
 }

@@ -484,6 +484,8 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL /*menu*/, DWORD /*exStyle*
 
 // ---- test hooks
 
+#ifdef LORVEX_TEST_HOOKS
+
 namespace platform_test {
 
 namespace {
@@ -563,3 +565,5 @@ int CursorDisplayCount()
 }
 
 }  // namespace platform_test
+
+#endif  // LORVEX_TEST_HOOKS

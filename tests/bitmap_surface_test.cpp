@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/bmp_check.h"
 #include "platform/embedded_file.h"
 #include "tests/support/app_harness.h"
 #include "tests/support/bmp_file.h"
@@ -274,6 +278,48 @@ TEST_F(BitmapSurfaceTest, AFolderOrOversizedFileIsNoPicture)
     const std::string big = folder.File("big.bmp");
     ASSERT_EQ(truncate(PictureFile("big.bmp", "BM").c_str(), 200L * 1024 * 1024), 0);  // sparse, 200 MiB
     EXPECT_EQ(Load(big), nullptr);
+}
+
+// Peak resident memory, in MiB, of a child that loads the picture file as the program does (a
+// surface of the picture's size, then its colour key); -1 when the load failed.
+double PeakMiBLoading(const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        IDirectDraw* device = nullptr;
+        if (DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) _exit(2);
+        IDirectDrawSurface* surface = LoadBitmapSurface(device, path.c_str(), 0, 0);
+        if (surface == nullptr) _exit(1);
+        SetSurfaceColorKey(surface, kTransparentColor);
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return usage.ru_maxrss / 1024.0;
+}
+
+// The largest picture a file may hold, at its most memory-hungry depths (a 1-bit file decodes to
+// a byte per pixel, a 32-bit one is the largest file), loads in at most 9 bytes per pixel over a
+// tiny one. A 1-bit 16384 x 16384 file once took 1280 MiB. One row more, and it is refused.
+TEST_F(BitmapSurfaceTest, TheLargestAcceptedPictureLoadsWithinBoundedMemory)
+{
+    const double base = PeakMiBLoading(PictureFile("tiny.bmp", test::MakeBlankBmp(8, 8, 8)));
+    ASSERT_GT(base, 0);
+    const int side = 4096;
+    ASSERT_EQ(static_cast<long>(side) * side, kMaxPicturePixels);
+    for (int bits : {1, 32}) {
+        const std::string path = PictureFile("largest.bmp", test::MakeBlankBmp(side, side, bits));
+        const double peak = PeakMiBLoading(path);
+        EXPECT_GT(peak, 0) << bits << "-bit picture not loaded";
+        EXPECT_LT(peak - base, 9.0 * kMaxPicturePixels / (1024 * 1024)) << bits << "-bit";
+        std::printf("%d-bit %d x %d: %.0f MiB over a tiny picture\n", bits, side, side, peak - base);
+        EXPECT_EQ(PeakMiBLoading(PictureFile("largest.bmp", test::MakeBlankBmp(side, side + 1, bits))), -1)
+            << bits << "-bit";
+        std::remove(path.c_str());
+    }
+    EXPECT_GT(PeakMiBLoading(PictureFile("strip.bmp", test::MakeBlankBmp(16384, 1024, 1))), 0);
+    EXPECT_EQ(PeakMiBLoading(PictureFile("strip.bmp", test::MakeBlankBmp(16385, 1, 1))), -1);
 }
 
 }  // namespace

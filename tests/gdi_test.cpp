@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "tests/support/app_harness.h"
 #include "tests/support/bmp_file.h"
@@ -139,6 +140,47 @@ TEST_F(GdiTest, BitmapsSitInOneMemoryContextAndGoOnlyWhenFree)
     EXPECT_TRUE(DeleteDC(second));
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_FALSE(DeleteObject(bitmap));  // a stale handle is refused, not used
+}
+
+// Copies at the picture's size go straight into the target, clipped at its edges; stretched ones
+// take just their source region. Each source pixel has its own colour, to see which one landed.
+TEST_F(GdiTest, CopiesAreClippedToTheTargetAndTakeOnlyTheirSourceRegion)
+{
+    std::vector<COLORREF> palette;
+    std::vector<std::uint8_t> indices;
+    for (int i = 0; i < 16; ++i) {
+        palette.push_back(RGB(i * 16, 255 - i * 16, i * 8));   // 5-6-5 keeps them apart
+        indices.push_back(static_cast<std::uint8_t>(i));
+    }
+    test::TempFolder folder;
+    test::WriteFile(folder.File("grid.bmp"), test::MakeBmp8(4, 4, palette, indices));
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, folder.File("grid.bmp").c_str(), IMAGE_BITMAP, 0, 0,
+                                                     LR_LOADFROMFILE));
+    ASSERT_NE(bitmap, nullptr);
+    HDC memory = CreateCompatibleDC(nullptr);
+    SelectObject(memory, bitmap);
+    HDC target = nullptr;
+    ASSERT_EQ(surface->GetDC(&target), DD_OK);
+    EXPECT_TRUE(StretchBlt(target, -1, -2, 4, 4, memory, 0, 0, 4, 4, SRCCOPY));
+    EXPECT_TRUE(StretchBlt(target, 198, 98, 4, 4, memory, 0, 0, 4, 4, SRCCOPY));
+    EXPECT_TRUE(StretchBlt(target, 100, 50, 4, 4, memory, 2, 2, 2, 2, SRCCOPY));  // doubled
+    surface->ReleaseDC(target);
+    const auto pixelOf = [&](int x, int y) { return test::RawPixel(surface, x, y); };
+    const auto sourcePixel = [&](int x, int y) {
+        const COLORREF c = palette[static_cast<size_t>(y * 4 + x)];
+        return static_cast<std::uint16_t>(((GetRValue(c) >> 3) << 11) | ((GetGValue(c) >> 2) << 5) | (GetBValue(c) >> 3));
+    };
+    EXPECT_EQ(pixelOf(0, 0), sourcePixel(1, 2));
+    EXPECT_EQ(pixelOf(2, 1), sourcePixel(3, 3));
+    EXPECT_EQ(pixelOf(3, 0), kBlue);
+    EXPECT_EQ(pixelOf(0, 2), kBlue);
+    EXPECT_EQ(pixelOf(199, 99), sourcePixel(1, 1));
+    EXPECT_EQ(pixelOf(197, 99), kBlue);
+    EXPECT_EQ(pixelOf(100, 50), sourcePixel(2, 2));
+    EXPECT_EQ(pixelOf(103, 53), sourcePixel(3, 3));
+    EXPECT_EQ(pixelOf(104, 50), kBlue);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
 }
 
 TEST_F(GdiTest, PicturesAreLoadedOnlyFromTheRightPlace)

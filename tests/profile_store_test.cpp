@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,7 +14,37 @@
 #include <utility>
 #include <vector>
 
+#include <sys/file.h>
+
+#include "tests/support/app_harness.h"
+#include "tests/support/unprivileged.h"
+
 namespace {
+
+// Sets an environment variable (or unsets it, for nullptr) until the end of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value != nullptr) ::setenv(name, value, 1);
+        else ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (had_) ::setenv(name_, old_.c_str(), 1);
+        else ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
 
 class ProfileStoreTest : public ::testing::Test {
 protected:
@@ -48,18 +78,7 @@ protected:
         return s.str();
     }
 
-    std::vector<std::string> FolderEntries() const
-    {
-        std::vector<std::string> names;
-        if (DIR* d = ::opendir(dir_.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                std::string name = e->d_name;
-                if (name != "." && name != "..") names.push_back(name);
-            }
-            ::closedir(d);
-        }
-        return names;
-    }
+    std::vector<std::string> FolderEntries() const { return test::FolderEntries(dir_); }
 
     std::string dir_;
 };
@@ -228,24 +247,21 @@ TEST_F(ProfileStoreTest, NamesThatCannotRoundTripAreRefused)
 class ProfileStoreFailureTest : public ProfileStoreTest {
 protected:
     const std::string old_ = "[Nastaveni]\r\nlevel=3\r\n; keep me\r\n";
-
-    void ExpectUntouchedAfterFailedWrite()
-    {
-        ProfileStore store(dir_);
-        EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 17));
-        EXPECT_EQ(ReadRaw(), old_);
-        EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
-        EXPECT_EQ(store.GetInt("Nastaveni", "level", 0), 3);
-    }
 };
 
 TEST_F(ProfileStoreFailureTest, ReadOnlyFolder)
 {
     WriteRaw(old_);
+    ASSERT_TRUE(test::GiveToUnprivileged(dir_));
     ASSERT_EQ(::chmod(dir_.c_str(), 0500), 0);
-    if (::access(dir_.c_str(), W_OK) == 0)
-        GTEST_SKIP() << "running as root: permissions do not stop writes (see FileSizeLimit)";
-    ExpectUntouchedAfterFailedWrite();
+    const std::string dir = dir_;
+    const int result = test::RunUnprivileged([&dir] {
+        ProfileStore store(dir);
+        return (store.WriteInt("Nastaveni", "level", 17) ? 1 : 0) + 10 * store.GetInt("Nastaveni", "level", 0);
+    });
+    EXPECT_EQ(result, 30);   // not written, and the old level still reads
+    EXPECT_EQ(ReadRaw(), old_);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
 }
 
 TEST_F(ProfileStoreFailureTest, WriteErrorPartWayThrough)
@@ -314,6 +330,165 @@ TEST_F(ProfileStoreTest, DefaultFolderComesFromTheDataHome)
     EXPECT_TRUE(isFolder);
     EXPECT_EQ(homeless, "");
     EXPECT_EQ(ProfileStore::DefaultFolder("Tamberlo", nullptr), "");
+}
+
+// ---- Ways a player lost the level before, each found by trying it as a new user would.
+
+TEST_F(ProfileStoreTest, AWrittenFileIsAlwaysReadableAndWritableByItsOwner)
+{
+    WriteRaw("[Nastaveni]\nlevel=7\n");
+    ASSERT_EQ(::chmod(SettingsPath().c_str(), 0), 0);
+    ASSERT_TRUE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 9));
+    struct stat st;
+    ASSERT_EQ(::stat(SettingsPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    // Other bits the user gave the file are kept.
+    ASSERT_EQ(::chmod(SettingsPath().c_str(), 0444), 0);
+    ASSERT_TRUE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 10));
+    ASSERT_EQ(::stat(SettingsPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// A player's own mode-000 file: the first run cannot read it, but what it writes, the next reads.
+TEST_F(ProfileStoreTest, AnUnreadableFileLosesTheLevelOnlyOnce)
+{
+    WriteRaw("[Nastaveni]\nlevel=7\n");
+    ASSERT_EQ(::chmod(SettingsPath().c_str(), 0), 0);
+    ASSERT_TRUE(test::GiveToUnprivileged(dir_));
+    const std::string dir = dir_;
+    const int firstRead = test::RunUnprivileged([&dir] {
+        ProfileStore store(dir);
+        const int level = store.GetInt("Nastaveni", "level", 1);
+        return store.WriteInt("Nastaveni", "level", 5) ? level : 100;
+    });
+    EXPECT_EQ(firstRead, 1);
+    EXPECT_EQ(test::RunUnprivileged([&dir] { return ProfileStore(dir).GetInt("Nastaveni", "level", 1); }), 5);
+}
+
+// Reading needs no write access: a read-only folder, or an immutable one, still gives level 7.
+TEST_F(ProfileStoreTest, AReadOnlyFolderStillGivesTheStoredLevel)
+{
+    ScopedEnv dataHome("XDG_DATA_HOME", dir_.c_str());
+    const std::string folder = ProfileStore::DefaultFolder("Tamberlo", "lorvex");
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(test::WriteFile(folder + "/settings.ini", "[Nastaveni]\nlevel=7\n"));
+    ASSERT_TRUE(test::GiveToUnprivileged(dir_));
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    EXPECT_EQ(test::RunUnprivileged([] {
+        ProfileStore store(ProfileStore::DefaultFolder("Tamberlo", "lorvex"));
+        return store.WriteInt("Nastaveni", "level", 9) ? 100 : store.GetInt("Nastaveni", "level", 1);
+    }), 7);
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+
+    if (!test::SetImmutable(folder, true)) GTEST_SKIP() << "no immutable flag on this file system";
+    ProfileStore store(ProfileStore::DefaultFolder("Tamberlo", "lorvex"));
+    const bool written = store.WriteInt("Nastaveni", "level", 9);
+    const int level = store.GetInt("Nastaveni", "level", 1);
+    ASSERT_TRUE(test::SetImmutable(folder, false));
+    EXPECT_FALSE(written);
+    EXPECT_EQ(level, 7);
+}
+
+TEST_F(ProfileStoreTest, AWriteNeverProducesAFileTheReadWouldReject)
+{
+    ProfileStore store(dir_);
+    // Names that the read's text check would refuse are not written.
+    EXPECT_FALSE(store.WriteInt("S", "a\x01" "b", 1));
+    EXPECT_FALSE(store.WriteInt("S\x1b", "v", 1));
+    EXPECT_TRUE(store.WriteInt("S", "a\tb", 1));
+    EXPECT_EQ(store.GetInt("S", "a\tb", 0), 1);
+
+    // Nor is a file past the size limit.
+    const std::string header = "[Nastaveni]\nlevel=3\n";
+    const std::string nearLimit =
+        header + std::string(ProfileStore::kMaxFileSize - header.size() - 5, ';') + "\n[S]\n";
+    WriteRaw(nearLimit);
+    EXPECT_TRUE(store.WriteInt("Nastaveni", "level", 4));     // same length: fits
+    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 20));   // one byte more: refused
+    EXPECT_FALSE(store.WriteInt("S", "v", 1));
+    EXPECT_EQ(ReadRaw().size(), ProfileStore::kMaxFileSize);
+    EXPECT_EQ(store.GetInt("Nastaveni", "level", 0), 4);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
+}
+
+TEST_F(ProfileStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget)
+{
+    const auto isLink = [](const std::string& path) {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    };
+    ASSERT_EQ(::mkdir((dir_ + "/dotfiles").c_str(), 0700), 0);
+    const std::string target = dir_ + "/dotfiles/lorvex.ini";
+    ASSERT_TRUE(test::WriteFile(target, "[Nastaveni]\nlevel=3\n"));
+    ASSERT_EQ(::symlink("dotfiles/lorvex.ini", SettingsPath().c_str()), 0);   // relative to the link
+    ProfileStore store(dir_);
+    EXPECT_EQ(store.GetInt("Nastaveni", "level", 1), 3);
+    ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 8));
+    EXPECT_TRUE(isLink(SettingsPath()));
+    EXPECT_EQ(test::ReadFile(target), "[Nastaveni]\nlevel=8\n");
+    EXPECT_EQ(test::FolderEntries(dir_ + "/dotfiles"), std::vector<std::string>{"lorvex.ini"});
+
+    // A chain of links, the last one absolute and dangling: the file is made where it ends.
+    ASSERT_EQ(::unlink(target.c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), (dir_ + "/dotfiles/current").c_str()), 0);
+    ASSERT_EQ(::unlink(SettingsPath().c_str()), 0);
+    ASSERT_EQ(::symlink("dotfiles/current", SettingsPath().c_str()), 0);
+    ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 2));
+    EXPECT_EQ(test::ReadFile(target), "[Nastaveni]\nlevel=2\n");
+    EXPECT_TRUE(isLink(dir_ + "/dotfiles/current"));
+
+    // A loop is left as it is.
+    ASSERT_EQ(::unlink(SettingsPath().c_str()), 0);
+    ASSERT_EQ(::symlink("settings.ini", SettingsPath().c_str()), 0);
+    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 2));
+    EXPECT_TRUE(isLink(SettingsPath()));
+}
+
+TEST_F(ProfileStoreTest, TemporariesOfKilledWritersAreRemovedAtTheNextWrite)
+{
+    // What a writer killed after creating its temporary file leaves, beside look-alikes.
+    for (const char* name : {".settings.ini.Ab12Cd", ".settings.ini.zzzzzz", ".settings.ini.bak",
+                             ".settings.ini.Ab12Cd7", "notes.txt"})
+        ASSERT_TRUE(test::WriteFile(dir_ + "/" + name, ""));
+    // A write in progress in another process holds its temporary file locked.
+    const std::string live = dir_ + "/.settings.ini.L1ve00";
+    ASSERT_TRUE(test::WriteFile(live, ""));
+    const int liveFd = ::open(live.c_str(), O_RDONLY);
+    ASSERT_GE(liveFd, 0);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
+
+    ASSERT_TRUE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 4));
+    ::close(liveFd);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".settings.ini.Ab12Cd7", ".settings.ini.L1ve00",
+                                              ".settings.ini.bak", "notes.txt", "settings.ini"}));
+}
+
+// The XDG rules: an empty or relative XDG_DATA_HOME counts as unset, so the folder goes under
+// HOME, not to the file system's root or the working folder.
+TEST_F(ProfileStoreTest, AnEmptyOrRelativeDataHomeCountsAsUnset)
+{
+    const std::string company = "lorvex-test-" + std::to_string(::getpid());
+    const std::string atRoot = "/" + company;
+    ScopedEnv home("HOME", dir_.c_str());
+    const std::string expected = dir_ + "/.local/share/" + company + "/game";
+    char workingFolder[PATH_MAX];
+    ASSERT_NE(::getcwd(workingFolder, sizeof workingFolder), nullptr);
+    ASSERT_EQ(::mkdir((dir_ + "/work").c_str(), 0700), 0);
+    ASSERT_EQ(::chdir((dir_ + "/work").c_str()), 0);
+    std::vector<std::string> folders;
+    for (const char* dataHome : {"", "relative/data"}) {
+        ScopedEnv data("XDG_DATA_HOME", dataHome);
+        folders.push_back(ProfileStore::DefaultFolder(company.c_str(), "game"));
+        EXPECT_STREQ(std::getenv("XDG_DATA_HOME"), dataHome);   // the player's setting is left alone
+    }
+    ASSERT_EQ(::chdir(workingFolder), 0);
+    struct stat st;
+    const bool madeAtRoot = ::stat(atRoot.c_str(), &st) == 0;
+    if (madeAtRoot) (void)std::system(("rm -rf '" + atRoot + "'").c_str());
+    EXPECT_FALSE(madeAtRoot);
+    EXPECT_EQ(folders, (std::vector<std::string>{expected, expected}));
+    EXPECT_TRUE(test::FolderEntries(dir_ + "/work").empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <string>
 
 #include <sys/wait.h>
@@ -47,6 +48,35 @@ TEST(ProgramTest, ADisplayThatCannotBeOpenedEndsStartUpSilently)
     test::TempFolder home;
     EXPECT_EQ(RunAndTerminate(home.Path(), "no-such-video-driver", 3000), 0);
     EXPECT_EQ(test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");
+}
+
+// The symbols a program defines, demangled, one a line.
+std::string DefinedSymbols(const std::string& program)
+{
+    std::string out;
+    FILE* pipe = popen(("nm -C --defined-only '" + program + "' 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+// The shipped game carries none of the machinery that tests drive (injected faults, the test
+// clock, the call trace, scripted random values); this test program, which has them all, is
+// the proof that the search would see them.
+TEST(ProgramTest, TheShippedGameHasNoTestHooks)
+{
+    const std::string shipped = DefinedSymbols(LORVEX_PATH);
+    char self[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    const std::string tests = DefinedSymbols(self);
+    ASSERT_NE(shipped.find("AfxWinMain"), std::string::npos) << "no symbol table to search in " LORVEX_PATH;
+    for (const char* hook : {"platform_test::", "platform::ShouldFail", "platform::TraceCall",
+                             "platform::NextScriptedRandom", "platform::CaptureDebugOutput"}) {
+        EXPECT_NE(tests.find(hook), std::string::npos) << hook;
+        EXPECT_EQ(shipped.find(hook), std::string::npos) << hook;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/dinput.h"
@@ -43,6 +44,15 @@ protected:
         window.messages.clear();
         window.Pump();
     }
+    // Moves the clock on, dispatches what came due and counts the timer's ticks among it.
+    int TicksAfter(DWORD ms)
+    {
+        platform_test::AdvanceClock(ms);
+        Flush();
+        int ticks = 0;
+        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER && m.wParam == 5;
+        return ticks;
+    }
     Recorder window;
 };
 
@@ -71,23 +81,44 @@ TEST_F(WindowMessagesTest, AFullQueueRefusesMorePostsInsteadOfGrowing)
 TEST_F(WindowMessagesTest, TimerTicksOncePerPeriodAndNeverQueuesMissedTicks)
 {
     ASSERT_EQ(SetTimer(window.window, 5, 40, nullptr), 5u);
-    auto ticksAfter = [&](DWORD ms) {
-        platform_test::AdvanceClock(ms);
-        Flush();
-        int ticks = 0;
-        for (const MSG& m : window.messages) ticks += m.message == WM_TIMER && m.wParam == 5;
+    EXPECT_EQ(TicksAfter(39), 0);
+    EXPECT_EQ(TicksAfter(1), 1);
+    EXPECT_EQ(TicksAfter(40), 1);
+    EXPECT_EQ(TicksAfter(400), 1);  // ten periods late: one tick
+    EXPECT_EQ(TicksAfter(39), 0);
+    EXPECT_EQ(TicksAfter(1), 1);
+    EXPECT_EQ(TicksAfter(15), 0);
+    EXPECT_EQ(TicksAfter(25), 1);  // a little late: the cadence holds
+    EXPECT_EQ(KillTimer(window.window, 5), TRUE);
+    EXPECT_EQ(TicksAfter(100), 0);
+}
+
+// Pumped at uneven moments (1 to 11 ms apart), the k-th tick comes at the first pump at or after
+// k x 40 ms, for 10,000 ticks: lateness never adds up. A stall then gives one tick, not the 25
+// it missed, and the cadence starts again from that tick.
+TEST_F(WindowMessagesTest, TimerHoldsFortyMillisecondsWithoutDriftAndDropsTicksMissedInAStall)
+{
+    ASSERT_EQ(SetTimer(window.window, 5, 40, nullptr), 5u);
+    auto runFor = [&](DWORD total) {
+        DWORD elapsed = 0, step = 1;
+        int ticks = 0, firstMismatchAt = -1;
+        while (elapsed < total) {
+            step = (step * 7 + 3) % 11 + 1;
+            step = std::min(step, total - elapsed);
+            elapsed += step;
+            ticks += TicksAfter(step);
+            if (firstMismatchAt < 0 && ticks != static_cast<int>(elapsed / 40)) firstMismatchAt = static_cast<int>(elapsed);
+        }
+        EXPECT_EQ(firstMismatchAt, -1) << "ticks fell off the 40 ms grid at " << firstMismatchAt << " ms";
         return ticks;
     };
-    EXPECT_EQ(ticksAfter(39), 0);
-    EXPECT_EQ(ticksAfter(1), 1);
-    EXPECT_EQ(ticksAfter(40), 1);
-    EXPECT_EQ(ticksAfter(400), 1);  // ten periods late: one tick
-    EXPECT_EQ(ticksAfter(39), 0);
-    EXPECT_EQ(ticksAfter(1), 1);
-    EXPECT_EQ(ticksAfter(15), 0);
-    EXPECT_EQ(ticksAfter(25), 1);  // a little late: the cadence holds
-    EXPECT_EQ(KillTimer(window.window, 5), TRUE);
-    EXPECT_EQ(ticksAfter(100), 0);
+    EXPECT_EQ(runFor(400000), 10000);
+
+    EXPECT_EQ(TicksAfter(1000), 1);
+    EXPECT_EQ(TicksAfter(39), 0);
+    EXPECT_EQ(TicksAfter(1), 1);
+    EXPECT_EQ(runFor(4000), 100);
+    KillTimer(window.window, 5);
 }
 
 TEST_F(WindowMessagesTest, KeysBecomeVirtualKeyMessages)

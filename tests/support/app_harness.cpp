@@ -1,5 +1,6 @@
 #include "tests/support/app_harness.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
 #include <ftw.h>
 
 #include "gfx/display.h"
@@ -51,6 +53,20 @@ bool WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
     return static_cast<bool>(out);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (const dirent* e = readdir(d)) {
+            const std::string name = e->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 AppHarness::AppHarness()

@@ -27,6 +27,8 @@ private:
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Runs the real application object on the dummy video driver with a clock that only the
 // test moves: start-up, ticks, pushed input and the exit sequence of the program.

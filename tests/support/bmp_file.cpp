@@ -16,25 +16,15 @@ void Put32(std::string& bytes, size_t offset, std::uint32_t value)
 std::string MakeBmp8(int width, int height, const std::vector<COLORREF>& palette,
                      const std::vector<std::uint8_t>& indices)
 {
-    const size_t rowBytes = (static_cast<size_t>(width) + 3) / 4 * 4;
-    const size_t paletteBytes = 256 * 4;
-    const size_t offset = 14 + 40 + paletteBytes;
-    std::string bytes(offset + rowBytes * height, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    Put32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
-    Put32(bytes, 10, static_cast<std::uint32_t>(offset));
-    Put32(bytes, 14, 40);
-    Put32(bytes, 18, static_cast<std::uint32_t>(width));
-    Put32(bytes, 22, static_cast<std::uint32_t>(height));
-    Put16(bytes, 26, 1);
-    Put16(bytes, 28, 8);
+    std::string bytes = MakeBlankBmp(width, height, 8);
     Put32(bytes, 46, 256);
     for (size_t i = 0; i < palette.size() && i < 256; ++i) {
         bytes[54 + i * 4 + 0] = static_cast<char>(GetBValue(palette[i]));
         bytes[54 + i * 4 + 1] = static_cast<char>(GetGValue(palette[i]));
         bytes[54 + i * 4 + 2] = static_cast<char>(GetRValue(palette[i]));
     }
+    const size_t rowBytes = (static_cast<size_t>(width) + 3) / 4 * 4;
+    const size_t offset = 14 + 40 + 256 * 4;
     for (int y = 0; y < height; ++y) {
         const size_t row = offset + rowBytes * static_cast<size_t>(height - 1 - y);  // bottom-up
         for (int x = 0; x < width; ++x) bytes[row + x] = static_cast<char>(indices[static_cast<size_t>(y) * width + x]);
@@ -45,6 +35,24 @@ std::string MakeBmp8(int width, int height, const std::vector<COLORREF>& palette
 std::string MakeSolidBmp8(int width, int height, COLORREF color)
 {
     return MakeBmp8(width, height, {color}, std::vector<std::uint8_t>(static_cast<size_t>(width) * height, 0));
+}
+
+std::string MakeBlankBmp(int width, int height, int bits)
+{
+    const size_t rowBytes = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    const size_t colors = bits <= 8 ? size_t{1} << bits : 0;
+    const size_t offset = 14 + 40 + colors * 4;
+    std::string bytes(offset + rowBytes * static_cast<size_t>(height), '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    Put32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
+    Put32(bytes, 10, static_cast<std::uint32_t>(offset));
+    Put32(bytes, 14, 40);
+    Put32(bytes, 18, static_cast<std::uint32_t>(width));
+    Put32(bytes, 22, static_cast<std::uint32_t>(height));
+    Put16(bytes, 26, 1);
+    Put16(bytes, 28, static_cast<std::uint16_t>(bits));
+    return bytes;
 }
 
 }  // namespace test

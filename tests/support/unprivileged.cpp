@@ -1,0 +1,68 @@
+#include "tests/support/unprivileged.h"
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <grp.h>
+#include <linux/fs.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace test {
+
+namespace {
+
+uid_t gUid = 0;
+gid_t gGid = 0;
+
+bool FindUnprivilegedUser()
+{
+    const passwd* nobody = getpwnam("nobody");
+    if (nobody == nullptr) return false;
+    gUid = nobody->pw_uid;
+    gGid = nobody->pw_gid;
+    return true;
+}
+
+int GiveEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return lchown(path, gUid, gGid);
+}
+
+}  // namespace
+
+int RunUnprivileged(const std::function<int()>& body)
+{
+    const bool root = geteuid() == 0;
+    if (root && !FindUnprivilegedUser()) return -1;
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (root && (setgroups(0, nullptr) != 0 || setgid(gGid) != 0 || setuid(gUid) != 0)) _exit(255);
+        _exit(body() & 0xFF);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+bool GiveToUnprivileged(const std::string& path)
+{
+    if (geteuid() != 0) return true;
+    return FindUnprivilegedUser() && nftw(path.c_str(), GiveEntry, 16, FTW_PHYS) == 0;
+}
+
+bool SetImmutable(const std::string& path, bool on)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close(fd);
+    return ok;
+}
+
+}  // namespace test
