@@ -20,12 +20,7 @@
 #include "screens/about_screen.h"
 #include "screens/menu_screen.h"
 #include "tests/support/app_harness.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kHeapIsMeasured = false;  // the sanitizer keeps a heap of its own
-#else
-constexpr bool kHeapIsMeasured = true;
-#endif
+#include "tests/support/sanitizer.h"
 
 namespace {
 
@@ -146,7 +141,7 @@ private:
                                 game->worms[0].crashTicks == 0 && game->worms[0].body.GetCount() == 6;
         if (playing && !wasPlaying_) ++figures_.rounds[game->wormCount == 1 ? 1 : (game->matchMode ? 3 : 2)];
         wasPlaying_ = playing;
-        if (!kHeapIsMeasured) return;
+        if (!test::kHeapIsMeasurable) return;
         const std::size_t heap = HeapInUse();
         figures_.peakHeap = std::max(figures_.peakHeap, heap);
         // At the start of a two-worm round every body holds its one block again.
