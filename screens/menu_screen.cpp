@@ -4,7 +4,7 @@
 
 #include "app/cursor.h"
 #include "app/screen.h"
-#include "app/worm_app.h"
+#include "app/globals.h"
 #include "gfx/display.h"
 #include "screens/screen_picture.h"
 
