@@ -384,7 +384,9 @@ TEST_F(ProfileStoreTest, AReadOnlyFolderStillGivesTheStoredLevel)
     ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
     ASSERT_EQ(::chown(folder.c_str(), ::geteuid(), ::getegid()), 0);   // the folder is this user's again
 
-    if (!test::SetImmutable(folder, true)) GTEST_SKIP() << "cannot set the immutable flag: " << std::strerror(errno);
+    if (!test::SetImmutable(folder, true))
+        GTEST_SKIP() << (errno == EPERM ? std::string("only root can set the immutable flag")
+                                        : "no immutable flag here: " + std::string(std::strerror(errno)));
     ProfileStore store(ProfileStore::DefaultFolder("Tamberlo", "lorvex"));
     const bool written = store.WriteInt("Nastaveni", "level", 9);
     const int level = store.GetInt("Nastaveni", "level", 1);
