@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build and run for Lorvex on Debian 12.
 #   ./build.sh play   install what is missing, build, start the game
-#   ./build.sh test   install what is missing, build, run the test suite
+#   ./build.sh test   install what is missing (the tests' validators too), build, run the test suite
 #   ./build.sh build  install what is missing, build only
 #   ./build.sh package  install what is missing, build the Debian package into build-deb/
 set -euo pipefail
@@ -11,6 +11,17 @@ packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dej
           libgtest-dev googletest libbenchmark-dev zlib1g-dev)
 # What building and checking the Debian package needs besides.
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
+# The validators the tests check the installed desktop entry and metadata with.
+test_packages=(desktop-file-utils appstream)
+
+# apt-get needs root; without root and without sudo, say what is missing and how to get it.
+cannot_install() {
+  echo "Missing Debian packages: $*" >&2
+  echo "Installing them needs root or sudo, and this user has neither. Install them as root:" >&2
+  echo "  su -c 'apt-get update && apt-get install --no-install-recommends $*'" >&2
+  echo "then run $0 again." >&2
+  exit 1
+}
 
 install_missing() {
   local missing=()
@@ -19,7 +30,10 @@ install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo > /dev/null || cannot_install "${missing[@]}"
+    sudo=(sudo)
+  fi
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
@@ -44,9 +58,15 @@ package() {
   (cd build-deb && cpack)
 }
 
+test_suite() {
+  packages+=("${test_packages[@]}")
+  build
+  cd build && ctest --output-on-failure -j"$(nproc)"
+}
+
 case "${1:-play}" in
   play)  build; exec ./build/lorvex ;;
-  test)  build; cd build && ctest --output-on-failure -j"$(nproc)" ;;
+  test)  test_suite ;;
   build) build ;;
   package) package ;;
   *) echo "usage: $0 play|test|build|package" >&2; exit 2 ;;

@@ -35,7 +35,8 @@ same_files() {
 check "the package holds exactly the installed files" same_files
 check "lintian: no errors, no warnings" lintian --fail-on error,warning "$deb"
 
-# dpkg on a root of its own: installs, then removes everything it brought and nothing else.
+# dpkg on a root of its own: installs, then removes everything it brought and nothing else,
+# leaving nothing for a purge (the package has no configuration files and no scripts).
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/home/player/.local/share/Tamberlo/lorvex"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
@@ -43,7 +44,10 @@ printf '[Nastaveni]\nlevel=7\n' > "$root/home/player/.local/share/Tamberlo/lorve
 dpkg_root() { dpkg --root="$root" --force-not-root --force-depends --log=/dev/null "$@"; }
 check "dpkg installs the package" dpkg_root -i "$deb"
 check "the game is on the games path" test -x "$root/usr/games/lorvex"
-check "dpkg removes the package" dpkg_root --purge lorvex
+check "dpkg removes the package" dpkg_root --remove lorvex
+# dpkg forgets the package altogether: no configuration files are left for a purge.
+nothing_to_purge() { ! dpkg-query --admindir="$root/var/lib/dpkg" --status lorvex > /dev/null 2>&1; }
+check "nothing is left for a purge" nothing_to_purge
 check "nothing of the package is left" test -z "$(find "$root/usr" -type f 2>/dev/null)"
 check "the player's level is left alone" grep -qx 'level=7' "$root/home/player/.local/share/Tamberlo/lorvex/settings.ini"
 

@@ -2,14 +2,16 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,14 +38,9 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
+    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 // A name must survive a write and a read unchanged: no line breaks, no blanks at either end,
@@ -54,8 +51,7 @@ bool IsValidName(const char* name, bool isSection)
     std::string_view s(name);
     if (IsBlank(s.front()) || IsBlank(s.back())) return false;
     // Control bytes would make the written file fail the text check of the next read.
-    for (char c : s)
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return false;
+    if (std::any_of(s.begin(), s.end(), [](unsigned char c) { return c < 0x20 && c != '\t'; })) return false;
     if (isSection) return s.find(']') == std::string_view::npos;
     return s.find('=') == std::string_view::npos && s.front() != '[' && s.front() != ';' &&
            s.front() != '#';
@@ -64,44 +60,29 @@ bool IsValidName(const char* name, bool isSection)
 // Text files only: a control byte other than tab and line ends means this is not a settings file.
 bool LooksLikeText(const std::string& data)
 {
-    for (unsigned char c : data)
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
-    return true;
+    return std::none_of(data.begin(), data.end(),
+                        [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; });
 }
 
 // Reads the whole file, bounded. False when it is missing, not a regular file, unreadable,
 // larger than the limit or not text.
 bool ReadSettingsFile(const std::string& path, std::string& out)
 {
-    out.clear();
-    if (path.empty()) return false;
     // O_NONBLOCK so that a FIFO in the file's place cannot block the open; it is refused below.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = false;
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        static_cast<uint64_t>(st.st_size) <= ProfileStore::kMaxFileSize) {
-        // Read one byte past the limit so that a file that grew after fstat is still caught.
-        std::string buffer(ProfileStore::kMaxFileSize + 1, '\0');
-        size_t total = 0;
-        ok = true;
-        while (total < buffer.size()) {
-            ssize_t n = ::read(fd, &buffer[total], buffer.size() - total);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) { ok = false; break; }
-            if (n == 0) break;
-            total += static_cast<size_t>(n);
-        }
-        if (ok && total <= ProfileStore::kMaxFileSize) {
-            buffer.resize(total);
-            out = std::move(buffer);
-        } else {
-            ok = false;
-        }
+    size_t total = 0;
+    ssize_t n = -1;
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        // One byte past the limit, so that a file that is too large, or grows while read, shows.
+        out.assign(ProfileStore::kMaxFileSize + 1, '\0');
+        while (total < out.size() &&
+               ((n = ::read(fd, &out[total], out.size() - total)) > 0 || (n < 0 && errno == EINTR)))
+            total += static_cast<size_t>(std::max<ssize_t>(n, 0));
     }
-    ::close(fd);
-    if (ok && !LooksLikeText(out)) ok = false;
+    if (fd >= 0) ::close(fd);
+    out.resize(total);
+    const bool ok = n >= 0 && total <= ProfileStore::kMaxFileSize && LooksLikeText(out);
     if (!ok) out.clear();
     return ok;
 }
@@ -110,31 +91,19 @@ std::vector<std::string_view> SplitLines(std::string_view data)
 {
     std::vector<std::string_view> lines;
     while (!data.empty()) {
-        size_t end = data.find('\n');
-        if (end == std::string_view::npos) {
-            lines.push_back(data);
-            break;
-        }
+        const size_t end = std::min(data.find('\n'), data.size());
         lines.push_back(data.substr(0, end));
-        data.remove_prefix(end + 1);
+        data.remove_prefix(std::min(end + 1, data.size()));
     }
     return lines;
-}
-
-// The line without a UTF-8 byte order mark that an editor may have put before the first line.
-std::string_view WithoutBom(std::string_view line)
-{
-    if (line.size() >= 3 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-    return line;
 }
 
 // "[name]" -> name (trimmed); false for any other line.
 bool ParseSectionHeader(std::string_view line, std::string_view& name)
 {
     line = Trim(line);
-    if (line.empty() || line.front() != '[') return false;
-    size_t close = line.find(']');
-    if (close == std::string_view::npos) return false;
+    const size_t close = line.find(']');
+    if (line.empty() || line.front() != '[' || close == std::string_view::npos) return false;
     name = Trim(line.substr(1, close - 1));
     return true;
 }
@@ -143,9 +112,8 @@ bool ParseSectionHeader(std::string_view line, std::string_view& name)
 bool ParseEntry(std::string_view line, std::string_view& key, std::string_view& value)
 {
     line = Trim(line);
-    if (line.empty() || line.front() == ';' || line.front() == '#') return false;
-    size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return false;
+    const size_t eq = line.find('=');
+    if (line.empty() || line.front() == ';' || line.front() == '#' || eq == std::string_view::npos) return false;
     key = Trim(line.substr(0, eq));
     value = Trim(line.substr(eq + 1));
     return true;
@@ -154,28 +122,14 @@ bool ParseEntry(std::string_view line, std::string_view& key, std::string_view& 
 // A whole decimal number within the signed 32-bit range, with an optional sign.
 bool ParseInt32(std::string_view text, int& result)
 {
-    text = Trim(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return false;
-    int64_t magnitude = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > int64_t(INT32_MAX) + 1) return false;   // stops long digit runs early
-    }
-    int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue < INT32_MIN || signedValue > INT32_MAX) return false;
-    result = static_cast<int>(signedValue);
-    return true;
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    const char* end = text.data() + text.size();
+    const std::from_chars_result parsed = std::from_chars(text.data(), end, result);
+    return parsed.ec == std::errc() && parsed.ptr == end;
 }
 
-// Where a section and an entry sit among the lines; -1 when absent.
+// Where an entry and the end of its section sit among the lines; -1 when absent.
 struct Location {
-    long sectionLine = -1;
     long entryLine = -1;
     long lastContentLine = -1;   // last non-blank line of the section (the header at least)
 };
@@ -186,19 +140,18 @@ Location Locate(const std::vector<std::string_view>& lines, std::string_view sec
     Location loc;
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string_view line = i == 0 ? WithoutBom(lines[i]) : lines[i];
-        std::string_view name;
+        std::string_view line = lines[i];
+        // A UTF-8 byte order mark that an editor may have put before the first line.
+        if (i == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+        std::string_view name, key, value;
         if (ParseSectionHeader(line, name)) {
             if (inSection) break;   // the first matching section is the one that counts
-            if (EqualsNoCase(name, section)) {
-                inSection = true;
-                loc.sectionLine = loc.lastContentLine = static_cast<long>(i);
-            }
+            inSection = EqualsNoCase(name, section);
+            if (inSection) loc.lastContentLine = static_cast<long>(i);
             continue;
         }
         if (!inSection) continue;
         if (!Trim(line).empty()) loc.lastContentLine = static_cast<long>(i);
-        std::string_view key, value;
         if (loc.entryLine < 0 && ParseEntry(line, key, value) && EqualsNoCase(key, entry))
             loc.entryLine = static_cast<long>(i);
     }
@@ -208,45 +161,65 @@ Location Locate(const std::vector<std::string_view>& lines, std::string_view sec
 bool WriteAll(int fd, const std::string& data)
 {
     size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    ssize_t n = 0;
+    while (done < data.size() &&
+           ((n = ::write(fd, data.data() + done, data.size() - done)) > 0 || (n < 0 && errno == EINTR)))
+        done += static_cast<size_t>(std::max<ssize_t>(n, 0));
+    return done == data.size();
 }
 
 std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
 }
 
-std::string BaseNameOf(const std::string& path)
+std::string BaseNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The level stays in memory and nothing is written; the player learns why on standard error.
+bool NotSaved(const std::string& path, const char* why)
 {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    std::fprintf(stderr, "%s: the level is not saved: %s %s\n", program_invocation_short_name, path.c_str(), why);
+    return false;
+}
+
+// A folder that nobody but the user may change (a group-writable one counts when the group is
+// the user's own); with `stickyWillDo`, also a sticky one, where others cannot remove or rename
+// what the user made.
+bool IsOwnFolder(const std::string& folder, bool stickyWillDo)
+{
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0) return false;
+    const bool othersWrite = (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid());
+    return (st.st_uid == ::geteuid() && !othersWrite) || (stickyWillDo && (st.st_mode & S_ISVTX) != 0);
 }
 
 // The file that a write of `path` replaces: where its chain of symbolic links ends (a settings
-// file kept in a dotfiles folder stays a link to it), else `path` itself. False for a loop.
-bool FinalTarget(std::string path, std::string& target)
+// file kept in a dotfiles folder stays a link to it), else `path` itself. nullptr when the write
+// may go there, else why not. Links are followed as the kernel's protected-link rule would: a
+// link planted by another user (in a shared HOME, a mode-0777 folder) once made a run as root
+// overwrite a root-only file, make one in a root-only folder, or turn a device into a file.
+const char* FinalTarget(std::string path, std::string& target)
 {
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        const bool exists = ::lstat(path.c_str(), &st) == 0;
+        if (!exists || !S_ISLNK(st.st_mode)) {
             target = path;
-            return true;
+            // The new file is made in the target's folder: one of the user's own, like the file.
+            const bool ownFile = !exists || (S_ISREG(st.st_mode) && st.st_uid == ::geteuid());
+            return hop == 0 || (ownFile && IsOwnFolder(FolderOf(path), false))
+                       ? nullptr : "is a link to what is not this user's own file in a folder of their own";
         }
+        if (st.st_uid != ::geteuid() || !IsOwnFolder(FolderOf(path), true))
+            return "is a link that another user owns or could have replaced";
         char link[PATH_MAX];
         const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
-        if (n <= 0 || static_cast<size_t>(n) >= sizeof link) return false;
-        std::string next(link, static_cast<size_t>(n));
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof link) return "is a link that cannot be read";
+        const std::string next(link, static_cast<size_t>(n));
         path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
     }
-    return false;
+    return "is a loop of links";
 }
 
 bool IsSameFile(int fd, const std::string& path)
@@ -259,12 +232,9 @@ bool IsSameFile(int fd, const std::string& path)
 // ".<base>." followed by the six letters or digits that mkstemp puts in.
 bool IsTemporaryName(const std::string& name, const std::string& prefix)
 {
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
-    for (size_t i = prefix.size(); i < name.size(); ++i) {
-        const char c = name[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    }
-    return true;
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789",
+                                  prefix.size()) == std::string::npos;
 }
 
 // A temporary file beside the target, locked for as long as this process writes it: a later
@@ -292,9 +262,8 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& base, 
     if (dir == nullptr) return;
     const std::string prefix = "." + base + ".";
     while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTemporaryName(entry->d_name, prefix)) continue;
         const std::string path = folder + "/" + entry->d_name;
-        if (path == own) continue;
+        if (!IsTemporaryName(entry->d_name, prefix) || path == own) continue;
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st;
@@ -321,31 +290,44 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& data)
     if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         (void)::fchmod(fd, (old.st_mode & 07777) | kOwnerReadWrite);   // the user's permissions, usable
     // Renamed while still open and locked, so no clean-up can take it away in between.
-    if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) ok = false;
+    ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(tempPath.c_str());
     ::close(fd);
-    if (!ok) return false;
     // Make the rename itself durable; the data is already safe, so failure here is not reported.
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
+    const int folderFd = ok ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    if (folderFd >= 0) {
+        (void)::fsync(folderFd);
+        ::close(folderFd);
     }
-    return true;
+    return ok;
+}
+
+// Folders are made only where the nearest one that exists is the user's own: run as root with
+// another user's HOME (sudo -E), SDL made ~/.local/share owned by root, locking the user out.
+bool MayMakeFoldersFor(std::string folder)
+{
+    struct stat st;
+    while (::stat(folder.c_str(), &st) != 0) {
+        if (errno != ENOENT) return false;
+        folder = FolderOf(folder);
+    }
+    return st.st_uid == ::geteuid();
 }
 
 // SDL's per-user folder. An empty or relative XDG_DATA_HOME counts as unset, as the XDG rules
 // say: SDL would take it as it stands and make the folder at the root of the file system or
 // in the working folder.
-char* PrefPath(const char* company, const char* application)
+std::string PrefPath(const char* company, const char* application)
 {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome == nullptr || dataHome[0] == '/') return SDL_GetPrefPath(company, application);
-    const std::string saved = dataHome;
-    ::unsetenv("XDG_DATA_HOME");
+    const std::string saved = dataHome != nullptr ? dataHome : "";
+    if (dataHome != nullptr && dataHome[0] != '/') ::unsetenv("XDG_DATA_HOME");
     char* pref = SDL_GetPrefPath(company, application);
-    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    return pref;
+    if (dataHome != nullptr) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    std::string folder = pref != nullptr ? pref : "";
+    SDL_free(pref);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
 }
 
 }  // namespace
@@ -355,14 +337,17 @@ ProfileStore::ProfileStore(std::string folder) : folder_(std::move(folder)) {}
 std::string ProfileStore::DefaultFolder(const char* company, const char* application)
 {
     if (company == nullptr || application == nullptr || application[0] == '\0') return "";
-    char* pref = PrefPath(company, application);
-    if (pref == nullptr) return "";
-    std::string folder(pref);
-    SDL_free(pref);
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    // Where SDL puts it, worked out first so that nothing is made in another user's HOME.
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::string folder;
+    if (dataHome != nullptr && dataHome[0] == '/') folder = dataHome;
+    else if (home != nullptr && home[0] != '\0') folder = std::string(home) + "/.local/share";
+    else return "";
+    folder += std::string("/") + company + "/" + application;
+    if (MayMakeFoldersFor(folder)) folder = PrefPath(company, application);
     // Reading needs only a way into the folder: a read-only one still gives the stored level.
-    if (folder.empty() || ::access(folder.c_str(), X_OK) != 0) return "";
-    return folder;
+    return !folder.empty() && ::access(folder.c_str(), X_OK) == 0 ? folder : "";
 }
 
 const std::string& ProfileStore::Folder() const { return folder_; }
@@ -375,50 +360,50 @@ std::string ProfileStore::FilePath() const
 
 int ProfileStore::GetInt(const char* section, const char* entry, int defaultValue) const
 {
-    if (!IsValidName(section, true) || !IsValidName(entry, false)) return defaultValue;
     std::string data;
-    if (!ReadSettingsFile(FilePath(), data)) return defaultValue;
-    std::vector<std::string_view> lines = SplitLines(data);
-    Location loc = Locate(lines, section, entry);
-    if (loc.entryLine < 0) return defaultValue;
+    if (!IsValidName(section, true) || !IsValidName(entry, false) || !ReadSettingsFile(FilePath(), data))
+        return defaultValue;
+    const std::vector<std::string_view> lines = SplitLines(data);
+    const Location loc = Locate(lines, section, entry);
     std::string_view key, value;
-    ParseEntry(lines[static_cast<size_t>(loc.entryLine)], key, value);
     int result;
-    return ParseInt32(value, result) ? result : defaultValue;
+    if (loc.entryLine < 0 || !ParseEntry(lines[static_cast<size_t>(loc.entryLine)], key, value) ||
+        !ParseInt32(value, result))
+        return defaultValue;
+    return result;
 }
 
 bool ProfileStore::WriteInt(const char* section, const char* entry, int value)
 {
-    if (folder_.empty() || !IsValidName(section, true) || !IsValidName(entry, false)) return false;
+    struct stat folder;
+    if (folder_.empty() || !IsValidName(section, true) || !IsValidName(entry, false) ||
+        ::stat(folder_.c_str(), &folder) != 0)
+        return false;
+    // The temporary file and the clean-up of stale ones stay in a folder of the user's own.
+    if (folder.st_uid != ::geteuid()) return NotSaved(folder_, "belongs to another user");
     const std::string path = FilePath();
-
     std::string old;
-    if (!ReadSettingsFile(path, old)) old.clear();   // an unusable file is replaced by a fresh one
-    std::vector<std::string_view> lines = SplitLines(old);
+    (void)ReadSettingsFile(path, old);   // an unusable file is replaced by a fresh one
+    const std::vector<std::string_view> lines = SplitLines(old);
 
     // New lines follow the file's own line ends.
     const bool crlf = !lines.empty() && !lines[0].empty() && lines[0].back() == '\r';
-    const std::string eol = crlf ? "\r\n" : "\n";
+    const char* eol = crlf ? "\r\n" : "\n";
     const std::string entryLine = std::string(entry) + "=" + std::to_string(value) + eol;
-
-    Location loc = Locate(lines, section, entry);
+    const Location loc = Locate(lines, section, entry);
     std::string out;
-    out.reserve(old.size() + entryLine.size() + 64);
     for (size_t i = 0; i < lines.size(); ++i) {
         const long index = static_cast<long>(i);
-        if (index == loc.entryLine) {
-            out += entryLine;
-            continue;
-        }
-        out.append(lines[i].data(), lines[i].size());
-        out += '\n';
-        if (loc.entryLine < 0 && index == loc.lastContentLine) out += entryLine;
+        if (index != loc.entryLine) out.append(lines[i].data(), lines[i].size()) += '\n';
+        if (index == loc.entryLine || (loc.entryLine < 0 && index == loc.lastContentLine)) out += entryLine;
     }
-    if (loc.sectionLine < 0) out += "[" + std::string(section) + "]" + eol + entryLine;
+    if (loc.lastContentLine < 0) out += "[" + std::string(section) + "]" + eol + entryLine;
     // What the program writes, it must read back: a file past the read limit would be rejected
-    // at the next start and rewritten at the next exit with every other line lost.
-    if (out.size() > kMaxFileSize) return false;
+    // at the next start. The player's other lines are theirs to shorten; the level was once
+    // left unsaved here without a word.
+    if (out.size() > kMaxFileSize) return NotSaved(path, "would grow past the 64 KiB a settings file may have; remove some of its other lines");
 
     std::string target;
-    return FinalTarget(path, target) && ReplaceFileAtomically(target, out);
+    const char* refused = FinalTarget(path, target);
+    return refused != nullptr ? NotSaved(path, refused) : ReplaceFileAtomically(target, out);
 }

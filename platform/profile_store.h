@@ -10,8 +10,10 @@ public:
     explicit ProfileStore(std::string folder);   // folder may be "" (no usable folder)
 
     // SDL_GetPrefPath(company, application), without its trailing slash: creates the folder when
-    // missing; "" when it can be neither made nor entered (no HOME, ...). A read-only folder is
-    // still returned, for reading. An empty or relative XDG_DATA_HOME counts as unset.
+    // missing, unless the nearest folder on its way belongs to another user (root run with a
+    // user's HOME); "" when it can be neither made nor entered (no HOME, ...). A read-only folder,
+    // or another user's, is still returned, for reading. An empty or relative XDG_DATA_HOME
+    // counts as unset.
     static std::string DefaultFolder(const char* company, const char* application);
 
     const std::string& Folder() const;
@@ -24,11 +26,13 @@ public:
 
     // Sets entry=value in the section, keeping every other line of a readable file. The new file is
     // written beside the old one, synced and renamed over it, so the old file stays intact on any
-    // failure; a settings.ini that is a symbolic link is written through to its target. The new
-    // file is always readable and writable by its owner, and temporaries that killed writers left
-    // are removed. An unusable old file (not text, oversized, unreadable) is replaced by one holding
-    // just this section. False on failure: no folder, unwritable, settings.ini a directory, bad
-    // names, a link loop, a result larger than kMaxFileSize (which a read would reject), ...
+    // failure; a settings.ini that is a symbolic link is written through to its target when the
+    // kernel's protected-link rule would follow it. The new file is always readable and writable
+    // by its owner, and temporaries that killed writers left are removed. An unusable old file
+    // (not text, oversized, unreadable) is replaced by one holding just this section. False on
+    // failure: no folder, unwritable, settings.ini a directory, bad names, ...; and, with one line
+    // on standard error, for a folder of another user's, a link that may not be followed or a
+    // loop of them, and a result larger than kMaxFileSize (which a read would reject).
     bool WriteInt(const char* section, const char* entry, int value);
 
     static constexpr size_t kMaxFileSize = 64 * 1024;

@@ -168,7 +168,7 @@ TEST_F(InstallTest, DesktopEntryStartsTheGameWithItsIconAmongArcadeGames)
     EXPECT_FALSE(DesktopValue(entry, "Comment").empty());
     EXPECT_FALSE(DesktopValue(entry, "Keywords").empty());
     const std::string validator = OnPath("desktop-file-validate");
-    if (validator.empty()) GTEST_SKIP() << "desktop-file-validate is not installed (./build.sh package installs it)";
+    if (validator.empty()) GTEST_SKIP() << "desktop-file-validate is not installed (./build.sh test installs it)";
     ProgramRun check = RunProgram({validator, Installed("share/applications/" + kAppId + ".desktop")}, root_.Path());
     EXPECT_EQ(check.status, 0) << check.output;
     EXPECT_EQ(check.output, "");
@@ -185,7 +185,7 @@ TEST_F(InstallTest, MetainfoDescribesTheGameItsControlsAndRelease)
         EXPECT_NE(meta.find(part), std::string::npos) << part;
     EXPECT_EQ(meta.find('@'), std::string::npos) << "a template value was left unfilled";
     const std::string validator = OnPath("appstreamcli");
-    if (validator.empty()) GTEST_SKIP() << "appstreamcli is not installed (./build.sh package installs it)";
+    if (validator.empty()) GTEST_SKIP() << "appstreamcli is not installed (./build.sh test installs it)";
     ProgramRun check = RunProgram({validator, "validate", "--no-net", Installed("share/metainfo/" + kAppId + ".metainfo.xml")},
                            root_.Path());
     EXPECT_EQ(check.status, 0) << check.output;

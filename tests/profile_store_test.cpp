@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -380,8 +382,11 @@ TEST_F(ProfileStoreTest, AReadOnlyFolderStillGivesTheStoredLevel)
         return store.WriteInt("Nastaveni", "level", 9) ? 100 : store.GetInt("Nastaveni", "level", 1);
     }), 7);
     ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::chown(folder.c_str(), ::geteuid(), ::getegid()), 0);   // the folder is this user's again
 
-    if (!test::SetImmutable(folder, true)) GTEST_SKIP() << "no immutable flag on this file system";
+    if (!test::SetImmutable(folder, true))
+        GTEST_SKIP() << (errno == EPERM ? std::string("only root can set the immutable flag")
+                                        : "no immutable flag here: " + std::string(std::strerror(errno)));
     ProfileStore store(ProfileStore::DefaultFolder("Tamberlo", "lorvex"));
     const bool written = store.WriteInt("Nastaveni", "level", 9);
     const int level = store.GetInt("Nastaveni", "level", 1);
@@ -405,7 +410,9 @@ TEST_F(ProfileStoreTest, AWriteNeverProducesAFileTheReadWouldReject)
         header + std::string(ProfileStore::kMaxFileSize - header.size() - 5, ';') + "\n[S]\n";
     WriteRaw(nearLimit);
     EXPECT_TRUE(store.WriteInt("Nastaveni", "level", 4));     // same length: fits
-    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 20));   // one byte more: refused
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 20));   // one byte more: refused, with a word
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(SettingsPath() + " would grow past"), std::string::npos);
     EXPECT_FALSE(store.WriteInt("S", "v", 1));
     EXPECT_EQ(ReadRaw().size(), ProfileStore::kMaxFileSize);
     EXPECT_EQ(store.GetInt("Nastaveni", "level", 0), 4);
@@ -443,6 +450,31 @@ TEST_F(ProfileStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget)
     ASSERT_EQ(::symlink("settings.ini", SettingsPath().c_str()), 0);
     EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 2));
     EXPECT_TRUE(isLink(SettingsPath()));
+}
+
+// Links as the kernel's protected-link rule follows them: a link that another user planted or
+// could swap, or one to what is not the user's own regular file, is left as it is with its target.
+TEST_F(ProfileStoreTest, PlantedLinksAreNotWrittenThrough)
+{
+    ASSERT_EQ(::mkdir((dir_ + "/private").c_str(), 0700), 0);
+    ASSERT_TRUE(test::WriteFile(dir_ + "/private/secret", "secret\n"));
+    ASSERT_EQ(::mkfifo((dir_ + "/private/device").c_str(), 0600), 0);   // stands for /dev/null
+    struct Planted { const char* target; bool othersLink; mode_t folderMode; };
+    for (const Planted& c : {Planted{"private/device", false, 0700}, Planted{"private/secret", false, 0777},
+                             Planted{"private/secret", true, 0700}, Planted{"private/new", true, 0700}}) {
+        if (c.othersLink && ::geteuid() != 0) continue;   // only root can give a link to another user
+        SCOPED_TRACE(std::string(c.target) + (c.othersLink ? " by another user" : ""));
+        (void)::unlink(SettingsPath().c_str());
+        ASSERT_EQ(::symlink(c.target, SettingsPath().c_str()), 0);
+        ASSERT_TRUE(!c.othersLink || test::GiveToUnprivileged(SettingsPath()));
+        ASSERT_EQ(::chmod(dir_.c_str(), c.folderMode), 0);
+        EXPECT_FALSE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 9));
+        struct stat link, device;
+        EXPECT_TRUE(::lstat(SettingsPath().c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+        EXPECT_TRUE(::stat((dir_ + "/private/device").c_str(), &device) == 0 && S_ISFIFO(device.st_mode));
+        EXPECT_EQ(test::ReadFile(dir_ + "/private/secret"), "secret\n");
+        EXPECT_EQ(test::FolderEntries(dir_ + "/private"), (std::vector<std::string>{"device", "secret"}));
+    }
 }
 
 TEST_F(ProfileStoreTest, TemporariesOfKilledWritersAreRemovedAtTheNextWrite)

@@ -106,6 +106,24 @@ TEST(SettingsFaultsTest, WithoutHomeOrDataFolderTheGamePlaysAtLevelOneAndWritesN
     EXPECT_TRUE(test::FolderEntries(app.Home()).empty());
 }
 
+// Root run with another user's HOME (sudo -E) plays at the stored level and makes or writes
+// nothing there: folders made as root would lock the user out of them for good.
+TEST(SettingsFaultsTest, RootWithAnotherUsersHomeWritesNothingThere)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "only root can run with a HOME that another user owns";
+    for (const bool levelStored : {true, false}) {
+        test::AppHarness app;
+        if (levelStored) app.WriteSettings(kStored);
+        ASSERT_TRUE(test::GiveToUnprivileged(app.Home()));
+        ASSERT_TRUE(app.Start());
+        EXPECT_EQ(gLevel, levelStored ? 7 : 1);
+        gLevel = 9;
+        app.Stop();
+        EXPECT_EQ(test::ReadFile(app.SettingsFile()), levelStored ? kStored : "");
+        EXPECT_EQ(test::FolderEntries(app.Home()).size(), levelStored ? 1u : 0u);
+    }
+}
+
 // An empty XDG_DATA_HOME counts as unset: the level goes under HOME, not to /Tamberlo.
 TEST(SettingsFaultsTest, AnEmptyDataHomeKeepsTheLevelUnderHome)
 {

@@ -26,11 +26,13 @@ void RemoveFolder()
 const std::string& ScratchFolder()
 {
     if (gFolder.empty()) {
-        struct stat st;
-        std::string pattern = (stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "/tmp");
-        pattern += "/lorvex-fuzz-XXXXXX";
-        if (mkdtemp(&pattern[0]) == nullptr) std::abort();
-        gFolder = pattern;
+        // /dev/shm can exist and yet refuse files (containers, chroots): then the temporary folder.
+        const char* tmp = std::getenv("TMPDIR");
+        for (const std::string base : {"/dev/shm", tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp"}) {
+            std::string pattern = base + "/lorvex-fuzz-XXXXXX";
+            if (gFolder.empty() && mkdtemp(&pattern[0]) != nullptr) gFolder = pattern;
+        }
+        if (gFolder.empty()) std::abort();
         std::atexit(RemoveFolder);
     }
     return gFolder;

@@ -1,5 +1,6 @@
 #include "tests/support/unprivileged.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <ftw.h>
 #include <grp.h>
@@ -61,7 +62,9 @@ bool SetImmutable(const std::string& path, bool on)
     bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
     flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
     ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    const int error = errno;
     close(fd);
+    errno = error;   // the caller tells why: not root, or no such flag on this file system
     return ok;
 }
 

@@ -14,7 +14,7 @@ int RunUnprivileged(const std::function<int()>& body);
 bool GiveToUnprivileged(const std::string& path);
 
 // Sets or clears the file system's immutable flag, which binds root too; false where the file
-// system or the process's capabilities do not allow it.
+// system or the process's capabilities do not allow it, with errno telling which.
 bool SetImmutable(const std::string& path, bool on);
 
 }  // namespace test
