@@ -28,18 +28,9 @@ public:
                               flags);
     }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
-    UINT_PTR SetTimer(UINT_PTR id, UINT milliseconds, TIMERPROC callback)
-    {
-        return ::SetTimer(m_hWnd, id, milliseconds, callback);
-    }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-    {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
-    }
-    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-    {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
-    }
+    UINT_PTR SetTimer(UINT_PTR id, UINT ms, TIMERPROC callback) { return ::SetTimer(m_hWnd, id, ms, callback); }
+    BOOL PostMessage(UINT message, WPARAM w = 0, LPARAM l = 0) { return ::PostMessageA(m_hWnd, message, w, l); }
+    LRESULT SendMessage(UINT message, WPARAM w = 0, LPARAM l = 0) { return ::SendMessageA(m_hWnd, message, w, l); }
     BOOL DestroyWindow() { return m_hWnd != nullptr ? ::DestroyWindow(m_hWnd) : FALSE; }
 
     // Every message of the window arrives here and goes on to OnWndMsg.
@@ -113,15 +104,13 @@ public:
 
     BOOL Attach(HFONT font)
     {
-        if (font == nullptr) return FALSE;
         DeleteObject();
         m_hObject = font;
-        return TRUE;
+        return font != nullptr;
     }
     BOOL DeleteObject()
     {
-        if (m_hObject == nullptr) return FALSE;
-        const BOOL deleted = ::DeleteObject(m_hObject);
+        const BOOL deleted = m_hObject != nullptr && ::DeleteObject(m_hObject);
         m_hObject = nullptr;
         return deleted;
     }

@@ -1,6 +1,5 @@
 // The framework on the Linux stand-ins: the window of a frame, the profile in a settings file,
 // and the program's run.
-#include <cstring>
 #include <string>
 
 #include "platform/afx.h"
@@ -21,23 +20,11 @@ LRESULT FrameWindowProcedure(void* owner, UINT message, WPARAM wParam, LPARAM lP
 
 std::string BaseNameWithoutExtension(const char* path)
 {
-    if (path == nullptr || *path == '\0') return "lorvex";
-    const char* slash = std::strrchr(path, '/');
-    std::string name = slash != nullptr ? slash + 1 : path;
-    size_t dot = name.rfind('.');
+    std::string name = path != nullptr ? path : "";
+    name.erase(0, name.rfind('/') + 1);  // npos + 1: nothing
+    const size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
     return name.empty() ? "lorvex" : name;
-}
-
-// A failed start: the main window, if any, goes as the framework destroys it.
-void DestroyMainWindow(CWinApp* app)
-{
-    CWnd* frame = app->m_pMainWnd;
-    if (frame == nullptr) return;
-    if (!frame->DestroyWindow()) {
-        app->m_pMainWnd = nullptr;
-        delete frame;
-    }
 }
 
 }  // namespace
@@ -96,8 +83,12 @@ int AfxWinMain(int argc, char** argv)
         MSG msg{};
         while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
         code = static_cast<int>(msg.wParam);
-    } else {
-        DestroyMainWindow(app);
+    } else if (CWnd* frame = app->m_pMainWnd) {
+        // A failed start: the main window goes, or the frame object where it has none.
+        if (!frame->DestroyWindow()) {
+            app->m_pMainWnd = nullptr;
+            delete frame;
+        }
     }
     // The window is gone: the display connection closes here, not among the exit handlers.
     platform::Shutdown();

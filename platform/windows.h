@@ -43,14 +43,6 @@ struct GUID {
     std::uint8_t Data4[8];
 };
 
-inline bool operator==(const GUID& a, const GUID& b)
-{
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i]) return false;
-    return true;
-}
-
 // Opaque handles: each points at an object that lives inside the platform layer.
 struct WindowObject;
 struct DeviceContextObject;
@@ -66,7 +58,6 @@ using HINSTANCE = ModuleObject*;
 // Result codes.
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 

@@ -266,18 +266,4 @@ TEST_F(KeyboardInputTest, LosingTheFocusLosesTheInputUntilAcquiredInTheForegroun
     EXPECT_EQ(state[0x1E], 0x00);  // a key held while the focus went is not stuck down
 }
 
-TEST_F(KeyboardInputTest, OnlyTheSystemKeyboardAndItsInterfacesExist)
-{
-    IDirectInputDeviceA* other = nullptr;
-    const GUID mouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-    EXPECT_EQ(input->CreateDevice(mouse, &other, nullptr), DIERR_DEVICENOTREG);
-    EXPECT_EQ(other, nullptr);
-    void* unknown = &other;
-    EXPECT_EQ(device->QueryInterface(mouse, &unknown), DIERR_NOINTERFACE);
-    EXPECT_EQ(unknown, nullptr);
-    platform_test::FailNext(platform_test::Fault::Acquire);
-    EXPECT_NE(device->Acquire(), DI_OK);
-    EXPECT_EQ(device->Acquire(), DI_OK);
-}
-
 }  // namespace
