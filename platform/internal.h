@@ -42,7 +42,8 @@ using WindowProcedure = LRESULT (*)(void* owner, UINT message, WPARAM wParam, LP
 HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure,
                       void* owner);
 
-// The main window's SDL window; null when there is none.
+// The main window's SDL window; null when there is none, or when the program is being ended
+// from inside a display call and nothing may touch the display.
 SDL_Window* SdlWindowOf(HWND window);
 bool IsValidWindow(HWND window);
 bool WindowHasFocus();
