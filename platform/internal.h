@@ -36,7 +36,14 @@ void CaptureDebugOutput(const char* text);
 [[gnu::always_inline]] inline void CaptureDebugOutput(const char*) {}
 #endif
 
-// The main window's SDL window; null when there is none.
+// The procedure a window hands every message to, with the owner it was made for.
+using WindowProcedure = LRESULT (*)(void* owner, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes the program's one window, hidden until ShowWindow; null when no display can be opened.
+HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure,
+                      void* owner);
+
+// The main window's SDL window; null when there is none, or when the program is being ended
+// from inside a display call and nothing may touch the display.
 SDL_Window* SdlWindowOf(HWND window);
 bool IsValidWindow(HWND window);
 bool WindowHasFocus();
@@ -66,8 +73,15 @@ BYTE* KeyTable();
 // Counts how often the window lost the keyboard focus; a device acquired before a loss has lost its input.
 unsigned FocusLossCount();
 
-// SDL's video subsystem, started once for the window and the display device.
+// Made first thing in the program's run: standard streams open, hang-ups handled.
+void PrepareProcess();
+// SDL's video subsystem, started once for the window and the display device; false, with one
+// line on standard error, when no display can be opened.
 bool EnsureVideo();
+// The display's end, at the normal end of the run.
 void Shutdown();
 
 }  // namespace platform
+
+// Gives the window the program's icon, from an icon file.
+BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size);
