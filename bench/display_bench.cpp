@@ -20,21 +20,38 @@ using bench::kFrameBytes;
 using bench::Ready;
 using bench::TheDisplay;
 
-// ---- the flip: upload of the back buffer and present
+// ---- the flip: a changed frame is uploaded and presented (headless, only compared), an
+// unchanged one only compared; presents are real under a named driver such as x11
 
-void BM_Flip(benchmark::State& state)
+void FlipFrames(benchmark::State& state, bool changed)
 {
     if (!Ready(state)) return;
-    IDirectDrawSurface* primary = TheDisplay().primary;
+    Display& d = TheDisplay();
+    test::FillRaw(d.back, 0x1234);
+    d.primary->Flip(nullptr, 0);
+    test::FillRaw(d.back, 0x1234);
+    std::uint16_t corner = 0;
     for (auto _ : state) {
-        if (primary->Flip(nullptr, 0) != DD_OK) {
+        if (changed) test::SetRawPixel(d.back, 639, 479, ++corner);
+        if (d.primary->Flip(nullptr, 0) != DD_OK) {
             state.SkipWithError("Flip failed");
             break;
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFrameBytes);
 }
+
+void BM_Flip(benchmark::State& state)
+{
+    FlipFrames(state, true);
+}
 BENCHMARK(BM_Flip);
+
+void BM_FlipOfAnUnchangedFrame(benchmark::State& state)
+{
+    FlipFrames(state, false);
+}
+BENCHMARK(BM_FlipOfAnUnchangedFrame);
 
 void BM_BareMemcpyOfAFrame(benchmark::State& state)
 {

@@ -1,6 +1,7 @@
 #include "platform/ddraw.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -8,310 +9,363 @@
 
 namespace {
 
-// Registries outlive every static object that may still release into them at exit.
-std::vector<IDirectDraw*>& gDevices = *new std::vector<IDirectDraw*>;
-std::vector<IDirectDrawSurface*>& gSurfaces = *new std::vector<IDirectDrawSurface*>;
-bool gUse555 = false;
-int gPresentCount = 0;
-
 constexpr int kMaxSurfaceSide = 16384;
 
-Uint32 DisplayFormat()
+// The rows from the first to the last in which two frames differ, none when they are the
+// same: a round, where little moves, uploads and enlarges only those.
+SDL_Rect ChangedRows(const SDL_Surface* a, const SDL_Surface* b)
 {
-    return SDL_PIXELFORMAT_RGB565;
+    const auto same = [&](int y) {
+        return std::memcmp(static_cast<const char*>(a->pixels) + y * a->pitch,
+                           static_cast<const char*>(b->pixels) + y * b->pitch, static_cast<size_t>(a->w) * 2) == 0;
+    };
+    int top = 0;
+    while (top < a->h && same(top)) ++top;
+    int bottom = a->h;
+    while (bottom > top && same(bottom - 1)) --bottom;
+    return SDL_Rect{0, top, a->w, bottom - top};
 }
 
-SDL_Surface* NewPixels(int width, int height, Uint32 format)
+// The largest rectangle of the picture's shape that fits in w x h, centred.
+SDL_Rect FitPicture(int w, int h, int pictureWidth, int pictureHeight)
 {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, format);
+    SDL_Rect place{0, 0, w, h};
+    if (static_cast<long long>(w) * pictureHeight > static_cast<long long>(h) * pictureWidth)
+        place.w = (h * pictureWidth + pictureHeight / 2) / pictureHeight;
+    else
+        place.h = (w * pictureHeight + pictureWidth / 2) / pictureWidth;
+    place.x = (w - place.w) / 2;
+    place.y = (h - place.h) / 2;
+    return place;
+}
+
+int FloorDiv(long long a, long long b)
+{
+    return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b));
+}
+
+SDL_Surface* NewPixels(int width, int height)
+{
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
     if (s != nullptr) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
     return s;
 }
 
-void FillDesc(SDL_Surface* pixels, DWORD caps, DDSURFACEDESC* desc)
-{
-    desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
-    desc->dwWidth = static_cast<DWORD>(pixels->w);
-    desc->dwHeight = static_cast<DWORD>(pixels->h);
-    desc->lPitch = pixels->pitch;
-    desc->ddsCaps.dwCaps = caps;
-    DDPIXELFORMAT& pf = desc->ddpfPixelFormat;
-    pf = DDPIXELFORMAT{};
-    pf.dwSize = sizeof(DDPIXELFORMAT);
-    pf.dwFlags = DDPF_RGB;
-    pf.dwRGBBitCount = pixels->format->BitsPerPixel;
-    pf.dwRBitMask = pixels->format->Rmask;
-    pf.dwGBitMask = pixels->format->Gmask;
-    pf.dwBBitMask = pixels->format->Bmask;
-}
+// The frames shown on the screen, scaled to fill it.
+class Screen {
+public:
+    ~Screen() { DropRenderer(); }
+    bool Open(SDL_Window* window, int width, int height);
+    bool MakeTextures();
+    void DropTextures();
+    void DropRenderer();
+    void Present(const SDL_Surface* picture, SDL_Rect rows);
 
-bool ValidSourceRect(const RECT& r, const SDL_Surface* s)
-{
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= s->w &&
-           r.bottom <= s->h;
-}
+    int width = 0;
+    int height = 0;
+    bool shown = false;  // the frame last presented is on the screen
 
-}  // namespace
+private:
+    SDL_Texture* Scaled(const SDL_Rect& place, const SDL_Rect& rows);
 
-// Reaches the private state for the event pump and the test hooks.
-struct SurfaceInternals {
-    static void MarkLost(IDirectDrawSurface* s)
-    {
-        s->lost_ = true;
-        if (s->backBuffer_ != nullptr) s->backBuffer_->lost_ = true;
-    }
-    static void SetBusy(IDirectDrawSurface* s, int calls) { s->busyCalls_ = calls; }
-    static IDirectDrawSurface* Primary()
-    {
-        for (IDirectDraw* d : gDevices)
-            if (d->primary_ != nullptr) return d->primary_;
-        return nullptr;
-    }
-    static SDL_Surface* Pixels(IDirectDrawSurface* s) { return s->pixels_; }
-    static void DropTexture(IDirectDraw* d)
-    {
-        if (d->texture_ != nullptr) SDL_DestroyTexture(d->texture_);
-        d->texture_ = nullptr;
-    }
-    static void DropRenderer(IDirectDraw* d)
-    {
-        DropTexture(d);
-        if (d->renderer_ != nullptr) SDL_DestroyRenderer(d->renderer_);
-        d->renderer_ = nullptr;
-        d->window_ = nullptr;
-    }
-    static void UpdateScale(IDirectDraw* d)
-    {
-        if (d->renderer_ == nullptr || d->modeWidth_ == 0) return;
-        int w = 0;
-        int h = 0;
-        SDL_GetRendererOutputSize(d->renderer_, &w, &h);
-        // Integer scaling only where a whole multiple fits; below that, plain letterboxing.
-        bool fits = w >= static_cast<int>(d->modeWidth_) && h >= static_cast<int>(d->modeHeight_);
-        SDL_RenderSetIntegerScale(d->renderer_, fits ? SDL_TRUE : SDL_FALSE);
-    }
-    static std::vector<IDirectDraw*>& Devices() { return gDevices; }
-    static HWND WindowOf(IDirectDraw* d) { return d->window_; }
-    static void ModeSize(IDirectDraw* d, int* w, int* h)
-    {
-        *w = static_cast<int>(d->modeWidth_);
-        *h = static_cast<int>(d->modeHeight_);
-    }
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* frame_ = nullptr;     // the picture at its own size
+    SDL_Texture* enlarged_ = nullptr;  // the picture enlarged by a whole factor
+    int enlargedFactor_ = 0;
+    bool enlargedCurrent_ = false;
+    bool screenless_ = false;  // a video driver that shows nothing, as the tests' one
 };
 
-// ---- IDirectDrawSurface
+int gShownFrames = 0;
 
-IDirectDrawSurface::IDirectDrawSurface(IDirectDraw* device, SDL_Surface* pixels, DWORD caps)
-    : device_(device), pixels_(pixels), caps_(caps)
+bool Screen::Open(SDL_Window* window, int w, int h)
+{
+    if (renderer_ == nullptr) {
+        renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+        if (renderer_ == nullptr) return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    screenless_ = driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+    width = w;
+    height = h;
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    return true;
+}
+
+bool Screen::MakeTextures()
+{
+    if (frame_ != nullptr) return true;
+    if (renderer_ == nullptr) return false;
+    frame_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+    shown = false;
+    return frame_ != nullptr;
+}
+
+void Screen::DropTextures()
+{
+    if (frame_ != nullptr) SDL_DestroyTexture(frame_);
+    if (enlarged_ != nullptr) SDL_DestroyTexture(enlarged_);
+    frame_ = nullptr;
+    enlarged_ = nullptr;
+    enlargedFactor_ = 0;
+}
+
+void Screen::DropRenderer()
+{
+    DropTextures();
+    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+}
+
+// The textures hold the frame shown before and take only the rows that differ from it.
+void Screen::Present(const SDL_Surface* picture, SDL_Rect rows)
+{
+    ++gShownFrames;
+    if (!shown) rows = SDL_Rect{0, 0, width, height};
+    shown = true;
+    if (screenless_ || frame_ == nullptr) return;
+    if (rows.h > 0)
+        SDL_UpdateTexture(frame_, &rows, static_cast<const char*>(picture->pixels) + rows.y * picture->pitch,
+                          picture->pitch);
+    int w = 0;
+    int h = 0;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    const SDL_Rect place = FitPicture(w, h, width, height);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, Scaled(place, rows), nullptr, &place);
+    SDL_RenderPresent(renderer_);
+}
+
+// The picture ready to be drawn at the place's size. A whole multiple of the picture is drawn
+// straight with nearest-neighbour; any other size takes the picture enlarged by the next whole
+// factor, nearest-neighbour, and then reduced with linear filtering, so every picture pixel
+// keeps the same size and sharp edges give or take one screen pixel.
+SDL_Texture* Screen::Scaled(const SDL_Rect& place, const SDL_Rect& rows)
+{
+    const int factor = (place.w + width - 1) / width;
+    const bool whole = place.w == factor * width;
+    SDL_SetTextureScaleMode(frame_, whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    if (whole || factor == 1) {
+        enlargedCurrent_ = false;
+        return frame_;
+    }
+    if (enlargedFactor_ != factor) {
+        if (enlarged_ != nullptr) SDL_DestroyTexture(enlarged_);
+        enlarged_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, factor * width,
+                                      factor * height);
+        enlargedFactor_ = enlarged_ != nullptr ? factor : 0;
+        enlargedCurrent_ = false;
+        if (enlarged_ != nullptr) SDL_SetTextureScaleMode(enlarged_, SDL_ScaleModeLinear);
+    }
+    if (enlarged_ == nullptr || SDL_SetRenderTarget(renderer_, enlarged_) != 0) return frame_;
+    SDL_SetTextureScaleMode(frame_, SDL_ScaleModeNearest);
+    const SDL_Rect changed = enlargedCurrent_ ? rows : SDL_Rect{0, 0, width, height};
+    const SDL_Rect big{0, changed.y * factor, changed.w * factor, changed.h * factor};
+    SDL_RenderCopy(renderer_, frame_, &changed, &big);
+    SDL_SetRenderTarget(renderer_, nullptr);
+    enlargedCurrent_ = true;
+    return enlarged_;
+}
+
+class Device;
+
+class Surface final : public IDirectDrawSurface {
+public:
+    Surface(SDL_Surface* pixels, Device* device);
+    ~Surface();
+    ULONG Release() override;
+    HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags) override;
+    HRESULT Flip(IDirectDrawSurface* targetOverride, DWORD flags) override;
+    HRESULT GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached) override
+    {
+        *attached = nullptr;
+        if (platform::ShouldFail(platform_test::Fault::GetAttachedSurface)) return E_FAIL;
+        if ((caps->dwCaps & DDSCAPS_BACKBUFFER) == 0 || back == nullptr) return E_FAIL;
+        *attached = back;
+        return DD_OK;
+    }
+    HRESULT GetDC(HDC* out) override
+    {
+        *out = nullptr;
+        if (lost) return DDERR_SURFACELOST;
+        if (platform::ShouldFail(platform_test::Fault::GetDC)) return E_FAIL;
+        dc = DeviceContextObject{};
+        dc.pixels = pixels;
+        *out = &dc;
+        return DD_OK;
+    }
+    HRESULT ReleaseDC(HDC) override { return DD_OK; }
+    HRESULT GetSurfaceDesc(DDSURFACEDESC* desc) override
+    {
+        desc->dwWidth = static_cast<DWORD>(pixels->w);
+        desc->dwHeight = static_cast<DWORD>(pixels->h);
+        desc->lPitch = pixels->pitch;
+        desc->ddpfPixelFormat.dwRGBBitCount = pixels->format->BitsPerPixel;
+        return DD_OK;
+    }
+    HRESULT Lock(RECT*, DDSURFACEDESC* desc, DWORD, HANDLE) override
+    {
+        HRESULT hr = Usable();
+        if (hr == DD_OK && platform::ShouldFail(platform_test::Fault::Lock)) hr = E_FAIL;
+        if (hr != DD_OK) return hr;
+        GetSurfaceDesc(desc);
+        desc->lpSurface = pixels->pixels;
+        return DD_OK;
+    }
+    HRESULT Unlock(void*) override { return DD_OK; }
+    HRESULT Restore() override;
+    HRESULT SetColorKey(DWORD, DDCOLORKEY* colorKey) override
+    {
+        hasKey = true;
+        key = colorKey->dwColorSpaceLowValue;
+        return DD_OK;
+    }
+
+    // Lost, or busy for as many calls as a test asked.
+    HRESULT Usable()
+    {
+        if (lost) return DDERR_SURFACELOST;
+        if (busyCalls == 0) return DD_OK;
+        --busyCalls;
+        return DDERR_WASSTILLDRAWING;
+    }
+    void MarkLost()
+    {
+        lost = true;
+        if (back != nullptr) back->lost = true;
+    }
+
+    SDL_Surface* pixels;
+    Device* device;           // the primary's, which shows its frames; null for the others
+    Surface* back = nullptr;  // the primary's one back buffer, owned by it
+    bool lost = false;
+    int busyCalls = 0;
+    bool hasKey = false;
+    DWORD key = 0;
+    DeviceContextObject dc{};
+};
+
+class Device final : public IDirectDraw {
+public:
+    ~Device();
+    ULONG Release() override;
+    HRESULT CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) override;
+    HRESULT SetCooperativeLevel(HWND newWindow, DWORD) override
+    {
+        if (platform::ShouldFail(platform_test::Fault::SetCooperativeLevel)) return E_FAIL;
+        if (platform::SdlWindowOf(newWindow) == nullptr) return E_FAIL;
+        window = newWindow;
+        return DD_OK;
+    }
+    HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) override;
+
+    HWND window = nullptr;
+    Screen screen;
+    Surface* primary = nullptr;
+};
+
+// Registries outlive every static object that may still release into them at exit.
+std::vector<Surface*>& gSurfaces = *new std::vector<Surface*>;
+Device* gScreen = nullptr;  // the device in a display mode
+int gFlips = 0;
+
+// ---- Surface
+
+Surface::Surface(SDL_Surface* pixels, Device* device) : pixels(pixels), device(device)
 {
     gSurfaces.push_back(this);
 }
 
-IDirectDrawSurface::~IDirectDrawSurface()
+Surface::~Surface()
 {
-    if (dc_ != nullptr) platform::DestroySurfaceDC(dc_);
-    if (locked_) SDL_UnlockSurface(pixels_);
-    SDL_FreeSurface(pixels_);
-    gSurfaces.erase(std::remove(gSurfaces.begin(), gSurfaces.end(), this), gSurfaces.end());
+    SDL_FreeSurface(pixels);
+    gSurfaces.erase(std::find(gSurfaces.begin(), gSurfaces.end(), this));
 }
 
-HRESULT IDirectDrawSurface::CheckUsable(bool countBusy)
+ULONG Surface::Release()
 {
-    if (pixels_ == nullptr) return DDERR_INVALIDOBJECT;
-    if (lost_) return DDERR_SURFACELOST;
-    if (countBusy && busyCalls_ > 0) {
-        --busyCalls_;
-        return DDERR_WASSTILLDRAWING;
-    }
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached)
-{
-    if (caps == nullptr || attached == nullptr) return DDERR_INVALIDPARAMS;
-    *attached = nullptr;
-    if (platform::ShouldFail(platform_test::Fault::GetAttachedSurface)) return DDERR_NOTFOUND;
-    if ((caps->dwCaps & DDSCAPS_BACKBUFFER) == 0 || backBuffer_ == nullptr) return DDERR_NOTFOUND;
-    // The back buffer goes with the primary: it is never released by itself.
-    *attached = backBuffer_;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
-                                    DWORD flags)
-{
-    if (source == nullptr) return DDERR_INVALIDPARAMS;
-    HRESULT hr = CheckUsable(true);
-    if (hr != DD_OK) return hr;
-    if (source != this && (hr = source->CheckUsable(true)) != DD_OK) return hr;
-    if (dc_ != nullptr || locked_ || source->dc_ != nullptr || source->locked_) return DDERR_SURFACEBUSY;
-
-    RECT r = sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->pixels_->w, source->pixels_->h};
-    if (!ValidSourceRect(r, source->pixels_)) return DDERR_INVALIDRECT;
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    // No clipping: a blit that would reach past the target is refused whole.
-    if (static_cast<long long>(x) + w > pixels_->w || static_cast<long long>(y) + h > pixels_->h)
-        return DDERR_INVALIDRECT;
-
-    const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasKey_;
-    SDL_SetColorKey(source->pixels_, keyed ? SDL_TRUE : SDL_FALSE, source->key_);
-    SDL_Rect from{r.left, r.top, w, h};
-    SDL_Rect to{static_cast<int>(x), static_cast<int>(y), w, h};
-    return SDL_BlitSurface(source->pixels_, &from, pixels_, &to) == 0 ? DD_OK : DDERR_GENERIC;
-}
-
-HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* targetOverride, DWORD /*flags*/)
-{
-    if (!IsPrimary() || backBuffer_ == nullptr) return DDERR_NOTFLIPPABLE;
-    if (targetOverride != nullptr && targetOverride != backBuffer_) return DDERR_INVALIDPARAMS;
-    if (backBuffer_->lost_) return DDERR_SURFACELOST;
-    HRESULT hr = CheckUsable(true);
-    if (hr != DD_OK) return hr;
-    if (dc_ != nullptr || locked_ || backBuffer_->dc_ != nullptr || backBuffer_->locked_)
-        return DDERR_SURFACEBUSY;
-    // A real flip: the back buffer becomes the front, and the old front the back.
-    std::swap(pixels_, backBuffer_->pixels_);
-    if (device_ != nullptr) device_->Present(pixels_);
-    ++gPresentCount;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::Restore()
-{
-    if (pixels_ == nullptr) return DDERR_INVALIDOBJECT;
-    // Lost memory comes back blank; its owner must fill it again.
-    if (lost_) SDL_FillRect(pixels_, nullptr, 0);
-    lost_ = false;
-    if (backBuffer_ != nullptr) {
-        if (backBuffer_->lost_) SDL_FillRect(backBuffer_->pixels_, nullptr, 0);
-        backBuffer_->lost_ = false;
-    }
-    if (IsPrimary() && device_ != nullptr && device_->texture_ == nullptr) device_->CreateTexture();
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::IsLost()
-{
-    return lost_ ? DDERR_SURFACELOST : DD_OK;
-}
-
-HRESULT IDirectDrawSurface::GetDC(HDC* dc)
-{
-    if (dc == nullptr) return DDERR_INVALIDPARAMS;
-    *dc = nullptr;
-    HRESULT hr = CheckUsable(false);
-    if (hr != DD_OK) return hr;
-    if (dc_ != nullptr) return DDERR_DCALREADYCREATED;
-    if (locked_) return DDERR_SURFACEBUSY;
-    if (platform::ShouldFail(platform_test::Fault::GetDC)) return DDERR_CANTCREATEDC;
-    dc_ = platform::CreateSurfaceDC(pixels_);
-    if (dc_ == nullptr) return DDERR_CANTCREATEDC;
-    *dc = dc_;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::ReleaseDC(HDC dc)
-{
-    if (dc_ == nullptr || dc != dc_) return DDERR_INVALIDPARAMS;
-    platform::DestroySurfaceDC(dc_);
-    dc_ = nullptr;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc)
-{
-    if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
-    if (pixels_ == nullptr) return DDERR_INVALIDOBJECT;
-    FillDesc(pixels_, caps_, desc);
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD /*flags*/, HANDLE /*event*/)
-{
-    if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
-    HRESULT hr = CheckUsable(true);
-    if (hr != DD_OK) return hr;
-    if (locked_ || dc_ != nullptr) return DDERR_SURFACEBUSY;
-    if (platform::ShouldFail(platform_test::Fault::Lock)) return DDERR_SURFACEBUSY;
-    if (rect != nullptr && !ValidSourceRect(*rect, pixels_)) return DDERR_INVALIDRECT;
-    if (SDL_LockSurface(pixels_) != 0) return DDERR_SURFACEBUSY;
-    locked_ = true;
-    FillDesc(pixels_, caps_, desc);
-    auto* bytes = static_cast<unsigned char*>(pixels_->pixels);
-    if (rect != nullptr) bytes += rect->top * pixels_->pitch + rect->left * pixels_->format->BytesPerPixel;
-    desc->lpSurface = bytes;
-    desc->dwFlags |= DDSD_LPSURFACE;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::Unlock(void* /*surfaceData*/)
-{
-    if (!locked_) return DDERR_NOTLOCKED;
-    SDL_UnlockSurface(pixels_);
-    locked_ = false;
-    return DD_OK;
-}
-
-HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key)
-{
-    if (pixels_ == nullptr) return DDERR_INVALIDOBJECT;
-    if ((flags & DDCKEY_SRCBLT) == 0) return DDERR_UNSUPPORTED;
-    hasKey_ = key != nullptr;
-    key_ = key != nullptr ? key->dwColorSpaceLowValue : 0;
-    return DD_OK;
-}
-
-ULONG IDirectDrawSurface::AddRef()
-{
-    return ++refs_;
-}
-
-ULONG IDirectDrawSurface::Release()
-{
-    if (--refs_ > 0) return refs_;
-    if (IsPrimary()) {
+    if (device != nullptr) {
         platform::TraceCall("PrimarySurface.Release");
-        if (device_ != nullptr) device_->primary_ = nullptr;
-        delete backBuffer_;
+        device->primary = nullptr;
+        delete back;
     }
     delete this;
     return 0;
 }
 
-// ---- IDirectDraw
-
-IDirectDraw::IDirectDraw()
+HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceSurface, RECT* sourceRect, DWORD flags)
 {
-    gDevices.push_back(this);
+    auto* source = static_cast<Surface*>(sourceSurface);
+    HRESULT hr = Usable();
+    if (hr == DD_OK && source != this) hr = source->Usable();
+    if (hr != DD_OK) return hr;
+    SDL_Surface* from = source->pixels;
+    const RECT r = sourceRect != nullptr ? *sourceRect : RECT{0, 0, from->w, from->h};
+    // Without a clipper a blit lies inside both surfaces, or it is refused whole.
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > from->w ||
+        r.bottom > from->h || x + static_cast<long long>(r.right - r.left) > pixels->w ||
+        y + static_cast<long long>(r.bottom - r.top) > pixels->h)
+        return E_FAIL;
+    SDL_SetColorKey(from, (flags & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasKey, source->key);
+    SDL_Rect part{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    SDL_Rect to{static_cast<int>(x), static_cast<int>(y), part.w, part.h};
+    return SDL_BlitSurface(from, &part, pixels, &to) == 0 ? DD_OK : E_FAIL;
 }
 
-IDirectDraw::~IDirectDraw()
+HRESULT Surface::Flip(IDirectDrawSurface*, DWORD)
 {
-    SurfaceInternals::DropRenderer(this);
-    for (IDirectDrawSurface* s : gSurfaces)
-        if (s->device_ == this) s->device_ = nullptr;
-    gDevices.erase(std::remove(gDevices.begin(), gDevices.end(), this), gDevices.end());
-}
-
-HRESULT IDirectDraw::SetCooperativeLevel(HWND window, DWORD flags)
-{
-    if (platform::ShouldFail(platform_test::Fault::SetCooperativeLevel)) return DDERR_GENERIC;
-    if (!platform::IsValidWindow(window)) return DDERR_INVALIDPARAMS;
-    window_ = window;
-    exclusive_ = (flags & DDSCL_EXCLUSIVE) != 0 && (flags & DDSCL_FULLSCREEN) != 0;
+    if (back == nullptr) return E_FAIL;
+    if (back->lost) return DDERR_SURFACELOST;
+    HRESULT hr = Usable();
+    if (hr != DD_OK) return hr;
+    ++gFlips;
+    // A frame already on the screen is not shown again: an idle screen costs nothing.
+    const SDL_Rect changed = ChangedRows(pixels, back->pixels);
+    if (device != nullptr && device->screen.shown && changed.h == 0) return DD_OK;
+    std::swap(pixels, back->pixels);
+    if (device != nullptr) device->screen.Present(pixels, changed);
     return DD_OK;
 }
 
-HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel)
+HRESULT Surface::Restore()
 {
-    if (platform::ShouldFail(platform_test::Fault::SetDisplayMode)) return DDERR_GENERIC;
-    if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
-    if (bitsPerPixel != 16 || width == 0 || height == 0 || width > 4096 || height > 4096)
-        return DDERR_INVALIDMODE;
-    SDL_Window* sdlWindow = platform::SdlWindowOf(window_);
-    if (sdlWindow == nullptr) return DDERR_GENERIC;
-    // The mode change of old is a full-screen desktop window scaled to the picture.
+    // Lost memory comes back blank; its owner must fill it again.
+    for (Surface* s : {this, back}) {
+        if (s == nullptr || !s->lost) continue;
+        SDL_FillRect(s->pixels, nullptr, 0);
+        s->lost = false;
+    }
+    if (device != nullptr) device->screen.MakeTextures();
+    return DD_OK;
+}
+
+// ---- Device
+
+Device::~Device()
+{
+    if (primary != nullptr) primary->device = nullptr;
+    if (gScreen == this) gScreen = nullptr;
+}
+
+ULONG Device::Release()
+{
+    platform::TraceCall("DirectDraw.Release");
+    SDL_Window* sdlWindow = platform::SdlWindowOf(window);
+    if (sdlWindow != nullptr) SDL_SetWindowFullscreen(sdlWindow, 0);
+    delete this;
+    return 0;
+}
+
+HRESULT Device::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel)
+{
+    if (platform::ShouldFail(platform_test::Fault::SetDisplayMode)) return E_FAIL;
+    SDL_Window* sdlWindow = platform::SdlWindowOf(window);
+    if (sdlWindow == nullptr || bitsPerPixel != 16 || width == 0 || height == 0 || width > 4096 || height > 4096)
+        return E_FAIL;
+    // The mode change of old is a full-screen desktop window the picture is scaled to.
     // Cover the display first, so the picture fills it even where no window manager
     // carries out the full-screen request.
     SDL_Rect bounds{};
@@ -320,147 +374,109 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
         SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
     }
     SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (renderer_ == nullptr) {
-        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-        renderer_ = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-        if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
-        if (renderer_ == nullptr) return DDERR_GENERIC;
-    }
-    SDL_RenderSetLogicalSize(renderer_, static_cast<int>(width), static_cast<int>(height));
-    modeWidth_ = width;
-    modeHeight_ = height;
-    SurfaceInternals::UpdateScale(this);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    if (!screen.Open(sdlWindow, static_cast<int>(width), static_cast<int>(height))) return E_FAIL;
+    gScreen = this;
     return DD_OK;
 }
 
-HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, void* outer)
+HRESULT Device::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown*)
 {
-    if (desc == nullptr || surface == nullptr || outer != nullptr) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
-    if (desc->dwSize != sizeof(DDSURFACEDESC) || (desc->dwFlags & DDSD_CAPS) == 0) return DDERR_INVALIDPARAMS;
-    if ((desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) return CreatePrimary(desc, surface);
-    return CreateOffscreen(desc, surface);
-}
-
-HRESULT IDirectDraw::CreatePrimary(DDSURFACEDESC* desc, IDirectDrawSurface** surface)
-{
-    if (platform::ShouldFail(platform_test::Fault::CreatePrimarySurface)) return DDERR_GENERIC;
-    if (primary_ != nullptr) return DDERR_GENERIC;
-    if (renderer_ == nullptr || modeWidth_ == 0) return DDERR_NOEXCLUSIVEMODE;
-    const DWORD flipCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    const bool wantsBack = (desc->dwFlags & DDSD_BACKBUFFERCOUNT) != 0 && desc->dwBackBufferCount > 0;
-    if (wantsBack && (desc->dwBackBufferCount != 1 || (desc->ddsCaps.dwCaps & flipCaps) != flipCaps))
-        return DDERR_UNSUPPORTED;
-    if (!CreateTexture()) return DDERR_GENERIC;
-
-    const int w = static_cast<int>(modeWidth_);
-    const int h = static_cast<int>(modeHeight_);
-    SDL_Surface* front = NewPixels(w, h, DisplayFormat());
-    SDL_Surface* back = wantsBack ? NewPixels(w, h, DisplayFormat()) : nullptr;
-    if (front == nullptr || (wantsBack && back == nullptr)) {
-        SDL_FreeSurface(front);
-        SDL_FreeSurface(back);
-        return DDERR_OUTOFMEMORY;
+    if ((desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) {
+        if (platform::ShouldFail(platform_test::Fault::CreatePrimarySurface)) return E_FAIL;
+        if (primary != nullptr || !screen.MakeTextures()) return E_FAIL;
+        SDL_Surface* front = NewPixels(screen.width, screen.height);
+        SDL_Surface* behind = NewPixels(screen.width, screen.height);
+        if (front == nullptr || behind == nullptr) {
+            SDL_FreeSurface(front);
+            SDL_FreeSurface(behind);
+            return E_FAIL;
+        }
+        primary = new Surface(front, this);
+        primary->back = new Surface(behind, nullptr);
+        *surface = primary;
+        return DD_OK;
     }
-    SDL_FillRect(front, nullptr, 0);
-    primary_ = new IDirectDrawSurface(this, front, desc->ddsCaps.dwCaps | DDSCAPS_FRONTBUFFER);
-    if (back != nullptr) {
-        SDL_FillRect(back, nullptr, 0);
-        primary_->backBuffer_ = new IDirectDrawSurface(this, back, DDSCAPS_BACKBUFFER | flipCaps);
-    }
-    *surface = primary_;
-    return DD_OK;
-}
-
-HRESULT IDirectDraw::CreateOffscreen(DDSURFACEDESC* desc, IDirectDrawSurface** surface)
-{
-    if (platform::ShouldFail(platform_test::Fault::CreateOffscreenSurface)) return DDERR_OUTOFMEMORY;
-    if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+    if (platform::ShouldFail(platform_test::Fault::CreateOffscreenSurface)) return E_FAIL;
     if (desc->dwWidth == 0 || desc->dwHeight == 0 || desc->dwWidth > kMaxSurfaceSide ||
         desc->dwHeight > kMaxSurfaceSide)
-        return DDERR_INVALIDPARAMS;
-    Uint32 format = gUse555 ? static_cast<Uint32>(SDL_PIXELFORMAT_RGB555) : DisplayFormat();
-    SDL_Surface* pixels = NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight), format);
-    if (pixels == nullptr) return DDERR_OUTOFMEMORY;
-    SDL_FillRect(pixels, nullptr, 0);
-    *surface = new IDirectDrawSurface(this, pixels, desc->ddsCaps.dwCaps | DDSCAPS_OFFSCREENPLAIN);
+        return E_FAIL;
+    SDL_Surface* pixels = NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
+    if (pixels == nullptr) return E_FAIL;
+    *surface = new Surface(pixels, nullptr);
     return DD_OK;
 }
 
-bool IDirectDraw::CreateTexture()
+// The place of the picture in the main window, in window coordinates; false without a mode.
+bool WindowPlace(SDL_Rect* place)
 {
-    if (texture_ != nullptr) return true;
-    if (renderer_ == nullptr) return false;
-    texture_ = SDL_CreateTexture(renderer_, DisplayFormat(), SDL_TEXTUREACCESS_STREAMING,
-                                 static_cast<int>(modeWidth_), static_cast<int>(modeHeight_));
-    return texture_ != nullptr;
+    SDL_Window* sdlWindow = gScreen != nullptr ? platform::SdlWindowOf(gScreen->window) : nullptr;
+    if (sdlWindow == nullptr) return false;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(sdlWindow, &w, &h);
+    *place = FitPicture(w, h, gScreen->screen.width, gScreen->screen.height);
+    return place->w > 0 && place->h > 0;
 }
 
-void IDirectDraw::Present(SDL_Surface* frame)
-{
-    if (renderer_ == nullptr || texture_ == nullptr) return;
-    SDL_UpdateTexture(texture_, nullptr, frame->pixels, frame->pitch);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
-}
+}  // namespace
 
-ULONG IDirectDraw::AddRef()
+HRESULT DirectDrawCreate(GUID*, IDirectDraw** device, IUnknown*)
 {
-    return ++refs_;
-}
-
-ULONG IDirectDraw::Release()
-{
-    if (--refs_ > 0) return refs_;
-    platform::TraceCall("DirectDraw.Release");
-    SDL_Window* sdlWindow = platform::SdlWindowOf(window_);
-    if (sdlWindow != nullptr) SDL_SetWindowFullscreen(sdlWindow, 0);
-    delete this;
-    return 0;
-}
-
-HRESULT DirectDrawCreate(GUID* /*driver*/, IDirectDraw** device, void* outer)
-{
-    if (device == nullptr || outer != nullptr) return DDERR_INVALIDPARAMS;
     *device = nullptr;
-    if (platform::ShouldFail(platform_test::Fault::DirectDrawCreate)) return DDERR_GENERIC;
-    if (!platform::EnsureVideo()) return DDERR_GENERIC;
-    *device = new IDirectDraw();
+    if (platform::ShouldFail(platform_test::Fault::DirectDrawCreate)) return E_FAIL;
+    if (!platform::EnsureVideo()) return E_FAIL;
+    *device = new Device();
     return DD_OK;
 }
 
-// ---- hooks for the event pump
+// ---- hooks for the window's event pump
 
 namespace platform {
 
 void OnRenderReset()
 {
-    for (IDirectDraw* d : gDevices) SurfaceInternals::DropTexture(d);
-    for (IDirectDrawSurface* s : gSurfaces) SurfaceInternals::MarkLost(s);
+    if (gScreen != nullptr) gScreen->screen.DropTextures();
+    for (Surface* s : gSurfaces) s->MarkLost();
 }
 
-void OnWindowSizeChanged()
+void RepaintScreen()
 {
-    for (IDirectDraw* d : gDevices) SurfaceInternals::UpdateScale(d);
+    if (gScreen != nullptr && gScreen->primary != nullptr && !gScreen->primary->lost)
+        gScreen->screen.Present(gScreen->primary->pixels, SDL_Rect{});
 }
 
 void OnWindowDestroying(HWND window)
 {
-    for (IDirectDraw* d : gDevices)
-        if (SurfaceInternals::WindowOf(d) == window) SurfaceInternals::DropRenderer(d);
+    if (gScreen == nullptr || gScreen->window != window) return;
+    gScreen->screen.DropRenderer();
+    gScreen->window = nullptr;
 }
 
 bool PictureSize(int* width, int* height)
 {
-    for (IDirectDraw* d : gDevices) {
-        SurfaceInternals::ModeSize(d, width, height);
-        if (*width > 0) return true;
-    }
-    return false;
+    if (gScreen == nullptr) return false;
+    *width = gScreen->screen.width;
+    *height = gScreen->screen.height;
+    return true;
+}
+
+// The picture pixel whose drawn area holds the centre of window pixel (x, y); over the
+// bars that lies outside the picture.
+void PicturePointOf(int* x, int* y)
+{
+    SDL_Rect place{};
+    if (!WindowPlace(&place)) return;
+    *x = FloorDiv((2LL * (*x - place.x) + 1) * gScreen->screen.width, 2LL * place.w);
+    *y = FloorDiv((2LL * (*y - place.y) + 1) * gScreen->screen.height, 2LL * place.h);
+}
+
+void WindowPointOf(int* x, int* y)
+{
+    SDL_Rect place{};
+    if (!WindowPlace(&place)) return;
+    *x = place.x + FloorDiv((2LL * *x + 1) * place.w, 2LL * gScreen->screen.width);
+    *y = place.y + FloorDiv((2LL * *y + 1) * place.h, 2LL * gScreen->screen.height);
 }
 
 }  // namespace platform
@@ -473,7 +489,7 @@ namespace platform_test {
 
 void MarkSurfaceLost(IDirectDrawSurface* surface)
 {
-    if (surface != nullptr) SurfaceInternals::MarkLost(surface);
+    static_cast<Surface*>(surface)->MarkLost();
 }
 
 void MarkAllSurfacesLost()
@@ -483,53 +499,7 @@ void MarkAllSurfacesLost()
 
 void SetSurfaceBusy(IDirectDrawSurface* surface, int calls)
 {
-    if (surface != nullptr) SurfaceInternals::SetBusy(surface, calls);
-}
-
-void UseRgb555Surfaces(bool on)
-{
-    gUse555 = on;
-}
-
-Frame PresentedFrame()
-{
-    Frame frame;
-    IDirectDrawSurface* primary = SurfaceInternals::Primary();
-    if (primary == nullptr) return frame;
-    SDL_Surface* s = SurfaceInternals::Pixels(primary);
-    frame.width = s->w;
-    frame.height = s->h;
-    frame.pixels.resize(static_cast<size_t>(s->w) * s->h);
-    for (int y = 0; y < s->h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const unsigned char*>(s->pixels) + y * s->pitch);
-        std::copy(row, row + s->w, frame.pixels.begin() + static_cast<std::ptrdiff_t>(y) * s->w);
-    }
-    return frame;
-}
-
-int PresentCount()
-{
-    return gPresentCount;
-}
-
-COLORREF PixelToColor(std::uint16_t pixel)
-{
-    SDL_PixelFormat* format = SDL_AllocFormat(DisplayFormat());
-    COLORREF c = platform::PixelToColor(format, pixel);
-    SDL_FreeFormat(format);
-    return c;
-}
-
-bool SaveFrameBmp(const Frame& frame, const std::string& path)
-{
-    if (frame.width == 0) return false;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(frame.pixels.data()),
-                                                        frame.width, frame.height, 16, frame.width * 2,
-                                                        DisplayFormat());
-    if (s == nullptr) return false;
-    bool ok = SDL_SaveBMP(s, path.c_str()) == 0;
-    SDL_FreeSurface(s);
-    return ok;
+    static_cast<Surface*>(surface)->busyCalls = calls;
 }
 
 void SimulateRenderDeviceReset()
@@ -537,6 +507,49 @@ void SimulateRenderDeviceReset()
     SDL_Event e{};
     e.type = SDL_RENDER_DEVICE_RESET;
     SDL_PushEvent(&e);
+}
+
+Frame PresentedFrame()
+{
+    Frame frame;
+    if (gScreen == nullptr || gScreen->primary == nullptr) return frame;
+    const SDL_Surface* s = gScreen->primary->pixels;
+    frame.width = s->w;
+    frame.height = s->h;
+    frame.pixels.resize(static_cast<size_t>(s->w) * s->h);
+    SDL_ConvertPixels(s->w, s->h, s->format->format, s->pixels, s->pitch, s->format->format, frame.pixels.data(),
+                      s->w * 2);
+    return frame;
+}
+
+int PresentCount()
+{
+    return gFlips;
+}
+
+int ShownFrameCount()
+{
+    return gShownFrames;
+}
+
+COLORREF PixelToColor(std::uint16_t pixel)
+{
+    SDL_PixelFormat* format = SDL_AllocFormat(SDL_PIXELFORMAT_RGB565);
+    Uint8 r = 0, g = 0, b = 0;
+    SDL_GetRGB(pixel, format, &r, &g, &b);
+    SDL_FreeFormat(format);
+    return RGB(r, g, b);
+}
+
+bool SaveFrameBmp(const Frame& frame, const std::string& path)
+{
+    if (frame.width == 0) return false;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(frame.pixels.data()), frame.width,
+                                                        frame.height, 16, frame.width * 2, SDL_PIXELFORMAT_RGB565);
+    if (s == nullptr) return false;
+    const bool ok = SDL_SaveBMP(s, path.c_str()) == 0;
+    SDL_FreeSurface(s);
+    return ok;
 }
 
 }  // namespace platform_test

@@ -48,25 +48,31 @@ SDL_Window* SdlWindowOf(HWND window);
 bool IsValidWindow(HWND window);
 bool WindowHasFocus();
 
-// The colour conversion shared by every write of a colour and every picture copy,
-// so a probed colour key equals what a picture's pixels of that colour became.
-Uint32 ColorToPixel(const SDL_PixelFormat* format, COLORREF color);
-COLORREF PixelToColor(const SDL_PixelFormat* format, Uint32 pixel);
-// A copy of src in the given format, every pixel converted through ColorToPixel.
-SDL_Surface* ConvertToFormat(SDL_Surface* src, const SDL_PixelFormat* format);
-// Writes the region `from` of src into dst at (x, y), clipped to dst, converted the same way.
-void CopyConverted(const SDL_Surface* src, SDL_Rect from, SDL_Surface* dst, int x, int y);
+}  // namespace platform
 
-// Device contexts bound to a surface's pixels (made by IDirectDrawSurface::GetDC).
-HDC CreateSurfaceDC(SDL_Surface* pixels);
-void DestroySurfaceDC(HDC dc);
+// A device context: drawing into a surface's or a selected bitmap's pixels. A surface hands
+// out its own (IDirectDrawSurface::GetDC); CreateCompatibleDC makes the memory ones.
+struct DeviceContextObject {
+    SDL_Surface* pixels = nullptr;
+    GdiObject* bitmap = nullptr;
+    GdiObject* font = nullptr;
+    COLORREF background = RGB(255, 255, 255);
+    COLORREF text = RGB(0, 0, 0);
+};
+
+namespace platform {
 
 // Display device hooks for the event pump.
 void OnRenderReset();
-void OnWindowSizeChanged();
+// Shows the frame on the screen again, when the window system asks for it.
+void RepaintScreen();
 void OnWindowDestroying(HWND window);
 // The display mode's size; false while no mode is set.
 bool PictureSize(int* width, int* height);
+// Window coordinates to the picture pixel drawn there (outside the picture over the
+// bars), and back to the window pixel at the middle of a picture pixel.
+void PicturePointOf(int* x, int* y);
+void WindowPointOf(int* x, int* y);
 
 // The 256-byte keyboard table kept from key events, indexed by DirectInput key code.
 BYTE* KeyTable();

@@ -56,10 +56,10 @@ const std::string& DebugOutput();
 void MarkSurfaceLost(IDirectDrawSurface* surface);
 void MarkAllSurfacesLost();                // as after a render device reset
 void SetSurfaceBusy(IDirectDrawSurface* surface, int calls);  // the next calls report DDERR_WASSTILLDRAWING
-void UseRgb555Surfaces(bool on);           // off-screen surfaces made after this use 5-5-5 pixels
 void SimulateRenderDeviceReset();          // pushes SDL's render device reset event
 
-// The last presented frame (16-bit pixels of the primary surface, row by row) and flip count.
+// The last presented frame (16-bit pixels of the primary surface, row by row), the count of
+// flips, and of frames handed to the screen (a flip that changes nothing shows nothing).
 struct Frame {
     int width = 0;
     int height = 0;
@@ -68,6 +68,7 @@ struct Frame {
 };
 Frame PresentedFrame();
 int PresentCount();
+int ShownFrameCount();
 // Converts a 16-bit pixel of the display's format back to a colour.
 COLORREF PixelToColor(std::uint16_t pixel);
 // Writes a frame as a 24-bit BMP file, for looking at it.

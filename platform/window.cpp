@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include "platform/dinput.h"
-#include "platform/icon_file.h"
 #include "platform/internal.h"
 
 struct WindowObject {
@@ -96,6 +95,7 @@ LPARAM PicturePoint(int x, int y)
     int w = 0;
     int h = 0;
     if (!platform::PictureSize(&w, &h) && gWindow != nullptr) SDL_GetWindowSize(gWindow->sdl, &w, &h);
+    platform::PicturePointOf(&x, &y);
     // Points over the letterbox bars land on the nearest edge of the picture.
     if (w > 0) x = x < 0 ? 0 : (x >= w ? w - 1 : x);
     if (h > 0) y = y < 0 ? 0 : (y >= h ? h - 1 : y);
@@ -134,11 +134,17 @@ bool TranslateButton(const SDL_MouseButtonEvent& b, MSG* out)
 bool TranslateWindowEvent(const SDL_WindowEvent& w)
 {
     switch (w.event) {
-    case SDL_WINDOWEVENT_EXPOSED: gWindow->needsPaint = true; break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        gWindow->needsPaint = true;
+        platform::RepaintScreen();
+        break;
     case SDL_WINDOWEVENT_MINIMIZED: gWindow->iconic = true; break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-    case SDL_WINDOWEVENT_SHOWN: gWindow->iconic = false; break;
+    case SDL_WINDOWEVENT_SHOWN:
+        gWindow->iconic = false;
+        platform::RepaintScreen();
+        break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: gFocus = true; break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys held while the focus leaves would otherwise stay down for ever.
@@ -146,7 +152,7 @@ bool TranslateWindowEvent(const SDL_WindowEvent& w)
         std::memset(gKeys, 0, sizeof gKeys);
         ++gFocusLosses;
         break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: platform::OnWindowSizeChanged(); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: platform::RepaintScreen(); break;
     default: break;
     }
     return false;
@@ -401,7 +407,7 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/)
 BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size)
 {
     if (!Valid(window)) return FALSE;
-    SDL_Surface* icon = DecodeIconFile(iconFile, size, 64);
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(iconFile, static_cast<int>(size)), 1);
     if (icon == nullptr) return FALSE;
     SDL_SetWindowIcon(window->sdl, icon);
     SDL_FreeSurface(icon);
@@ -497,13 +503,7 @@ void PictureToWindow(int x, int y, int* wx, int* wy)
 {
     *wx = x;
     *wy = y;
-    SDL_Renderer* r = gWindow != nullptr ? SDL_GetRenderer(gWindow->sdl) : nullptr;
-    if (r == nullptr) return;
-    // The centre of the picture pixel, so the renderer maps it back to exactly that pixel.
-    int lw = 0, lh = 0;
-    SDL_RenderGetLogicalSize(r, &lw, &lh);
-    if (lw == 0) return;
-    SDL_RenderLogicalToWindow(r, x + 0.5f, y + 0.5f, wx, wy);
+    platform::WindowPointOf(wx, wy);
 }
 
 }  // namespace

@@ -206,8 +206,8 @@ TEST_F(AppTest, BusyFlipIsRetriedAndLostPrimaryIsRestored)
     platform_test::MarkSurfaceLost(gPrimarySurface);
     app.Ticks(1);  // the frame is skipped, the primary and its back buffer come back
     EXPECT_EQ(platform_test::PresentCount(), flips);
-    EXPECT_EQ(gPrimarySurface->IsLost(), DD_OK);
-    EXPECT_EQ(gBackSurface->IsLost(), DD_OK);
+    EXPECT_EQ(test::LostState(gPrimarySurface), DD_OK);
+    EXPECT_EQ(test::LostState(gBackSurface), DD_OK);
     app.Ticks(1);
     EXPECT_EQ(platform_test::PresentCount(), flips + 1);
 }

@@ -408,7 +408,7 @@ TEST_F(MenuScreenTest, LostBackgroundIsRestoredFromTheFirstFailedBlitAndThatTick
         test::FillRaw(gBackSurface, 0x1234);
         platform_test::MarkSurfaceLost(c.picture);
         const Frame lostTick = Shown();
-        EXPECT_EQ(c.picture->IsLost(), DD_OK) << c.toAbout;
+        EXPECT_EQ(test::LostState(c.picture), DD_OK) << c.toAbout;
         EXPECT_EQ(platform_test::DebugOutput(), "") << c.toAbout;  // reloaded without a complaint
         EXPECT_EQ(lostTick.pixels, std::vector<std::uint16_t>(lostTick.pixels.size(), 0x1234)) << c.toAbout;
         EXPECT_EQ(Shown().pixels, c.normal.pixels) << c.toAbout;

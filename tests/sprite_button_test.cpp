@@ -249,7 +249,7 @@ TEST_F(SpriteButtonDrawTest, BusyDeviceIsAskedAgainAndALostSourceIsLeftToTheOwne
     test::FillRaw(display.back, kBackground);
     platform_test::MarkSurfaceLost(strip);
     EXPECT_EQ(button.Draw(strip), DDERR_SURFACELOST);
-    EXPECT_EQ(strip->IsLost(), DDERR_SURFACELOST);  // no restore behind the owner's back
+    EXPECT_EQ(test::LostState(strip), DDERR_SURFACELOST);  // no restore behind the owner's back
     EXPECT_EQ(test::RawPixel(display.back, 300, 160), kBackground);
 }
 

@@ -15,12 +15,12 @@ start_x() {
 }
 
 # Prints "X Y" on a WIDTHxHEIGHT screen ($1) for picture point $2, $3: the picture is
-# scaled by a whole factor where one fits, else to fit, and centred.
+# scaled to the largest 4:3 size that fits, and centred.
 screen_point() {
   awk -v w="${1%x*}" -v h="${1#*x}" -v x="$2" -v y="$3" 'BEGIN {
-    s = w / 640 < h / 480 ? w / 640 : h / 480
-    if (s >= 1) s = int(s)
-    printf "%d %d\n", (w - 640 * s) / 2 + (x + 0.5) * s, (h - 480 * s) / 2 + (y + 0.5) * s }'
+    pw = w; ph = h
+    if (w * 480 > h * 640) pw = int((h * 640 + 240) / 480); else ph = int((w * 480 + 320) / 640)
+    printf "%d %d\n", int((w - pw) / 2) + int((x + 0.5) * pw / 640), int((h - ph) / 2) + int((y + 0.5) * ph / 480) }'
 }
 
 # Clicks the menu's "two players" button.

@@ -1,8 +1,7 @@
 #include "tests/support/display_fixture.h"
 
-#include <cstring>
-
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/internal.h"
 
@@ -50,6 +49,14 @@ IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height)
     IDirectDrawSurface* surface = nullptr;
     device->CreateSurface(&desc, &surface, nullptr);
     return surface;
+}
+
+HRESULT LostState(IDirectDrawSurface* surface)
+{
+    HDC dc = nullptr;
+    const HRESULT hr = surface->GetDC(&dc);
+    if (hr == DD_OK) surface->ReleaseDC(dc);
+    return hr;
 }
 
 void UseHeadlessPlatform()

@@ -15,6 +15,8 @@ std::uint16_t RawPixel(IDirectDrawSurface* surface, int x, int y);
 void SetRawPixel(IDirectDrawSurface* surface, int x, int y, std::uint16_t value);
 void FillRaw(IDirectDrawSurface* surface, std::uint16_t value);
 IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height);
+// DD_OK, or DDERR_SURFACELOST while the surface is lost.
+HRESULT LostState(IDirectDrawSurface* surface);
 
 // A window with the display device in its 640 x 480 x 16 mode, a primary surface and
 // its back buffer, as start-up makes them; all released at destruction.

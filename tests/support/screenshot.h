@@ -6,11 +6,8 @@
 
 namespace test {
 
-// The frame doubled pixel by pixel, as the display shows it on a screen twice the size.
-platform_test::Frame ScaledFrame(const platform_test::Frame& frame, int factor);
-
-// When LORVEX_SHOT_DIR names a folder, writes the frame there for a person to look at,
-// as <name>.bmp and, doubled, as <name>-2x.bmp.
+// When LORVEX_SHOT_DIR names a folder, writes the frame there as <name>.bmp for a person to
+// look at.
 void SaveScreenshot(const platform_test::Frame& frame, const std::string& name);
 
 }  // namespace test
