@@ -1,5 +1,11 @@
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows.h"
+
+#include <ddraw.h>
+#else
+
 // The display device: a stand-in for the first DirectDraw interfaces, on SDL2.
 // Surfaces hold 16-bit pixels; the primary surface is the window's picture.
 
@@ -178,3 +184,4 @@ private:
 
 // Creates the display device (null GUID: the default device).
 HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** device, void* outer);
+#endif  // _WIN32

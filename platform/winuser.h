@@ -1,5 +1,9 @@
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows.h"
+#else
+
 // The window, its message queue, the timer and the cursor.
 
 #include <cstddef>
@@ -68,3 +72,4 @@ int ShowCursor(BOOL show);
 
 int GetSystemMetrics(int index);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
+#endif  // _WIN32
