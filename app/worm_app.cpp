@@ -9,11 +9,6 @@
 
 int gLevel = 0;
 
-namespace {
-constexpr int kMinLevel = 1;
-constexpr int kMaxLevel = 20;
-}  // namespace
-
 CWormApp::CWormApp() : CWinApp(nullptr)
 {
     crt::srand(static_cast<unsigned>(std::time(nullptr)));

@@ -1,16 +1,15 @@
 #include "game/game_screen.h"
 
 #include "app/cursor.h"
+#include "app/globals.h"
 #include "app/screen.h"
-#include "app/worm_app.h"
+#include "game/sprite_sheet.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
 
 namespace {
 constexpr std::int32_t kStartSegments = 6;
 constexpr std::int32_t kStartSpeed = 7;
-constexpr int kMinLevel = 1;
-constexpr int kMaxLevel = 20;
 // The round's total that lowers the level when below it, and raises it when above.
 constexpr std::int32_t kLowerBelow = 10;
 constexpr std::int32_t kRaiseAbove = 15;
@@ -48,7 +47,7 @@ void CGameScreen::StartRound(std::int32_t count, bool match)
     for (std::int32_t i = 0; i < count; ++i) {
         WormRecord& worm = worms[i];
         while (worm.body.GetCount() > 0) worm.body.RemoveTail();
-        worm.spriteRow = 21 * i;
+        worm.spriteRow = SpriteRowTop(i);
         worm.score = 0;
         worm.wins = 0;
         worm.headX = 400.0 - 200.0 * i;

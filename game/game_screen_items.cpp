@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "game/sprite_sheet.h"
 #include "platform/crt.h"
 
 namespace {
@@ -18,8 +19,6 @@ constexpr std::int32_t kMinSpeed = 4;
 constexpr std::int32_t kMaxSpeed = 10;
 constexpr std::int32_t kBonusStayBase = 100;
 constexpr std::int32_t kBonusStayRange = 50;
-constexpr RECT kSlowerBonusCell{42, 42, 62, 62};
-constexpr RECT kFasterBonusCell{21, 42, 41, 62};
 
 // Random draws would go on for ever on a field the bodies leave almost no room in; after
 // this many the item goes to the first free point found in a fixed order instead.

@@ -1,9 +1,10 @@
 #include "game/game_screen.h"
 
+#include "game/sprite_sheet.h"
+
 namespace {
 
 constexpr std::int32_t kHeadings = 24;
-constexpr std::int32_t kCrashFrames = 7;  // crash rows are drawn while crashTicks is below this
 
 // The step of one pixel of speed for each heading, 15 degrees apart clockwise from up:
 // dx = sin, dy = -cos, with the program's own four-digit sines. No sine is computed.
@@ -53,7 +54,9 @@ void CGameScreen::MoveWorms()
         if (worm.crashTicks != 0) {
             // The body stays where it crashed; the row steps through the crash frames.
             worm.crashTicks += 1;
-            if (worm.crashTicks < kCrashFrames) worm.spriteRow = 21 * (worm.crashTicks + 1);
+            // The tick after the crash shows the first crash row (3), and so on down to the last.
+            const std::int32_t crashRow = worm.crashTicks + 1;
+            if (crashRow <= kLastCrashRow) worm.spriteRow = SpriteRowTop(crashRow);
         } else if (running) {
             MoveWorm(worm);
         }

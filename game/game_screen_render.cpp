@@ -2,16 +2,12 @@
 
 #include <cstdio>
 
+#include "game/sprite_sheet.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
 
 namespace {
 
-constexpr RECT kFoodCell{0, 42, 20, 62};
-constexpr std::int32_t kCellSize = 20;
-constexpr std::int32_t kHeadColumn = 0;
-constexpr std::int32_t kBodyColumn = 21;
-constexpr std::int32_t kMarkedColumn = 42;
 constexpr std::int32_t kMarkEvery = 10;  // every tenth segment from the tail glows
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -25,11 +21,6 @@ constexpr RECT kWorm0WinsBox{530, 462, 630, 678};  // worm 0 starts on the right
 constexpr RECT kWorm1WinsBox{10, 462, 110, 678};
 constexpr std::int32_t kLowTotal = 10;   // below: red
 constexpr std::int32_t kHighTotal = 15;  // above: green; between: orange
-
-RECT Cell(std::int32_t column, std::int32_t row)
-{
-    return RECT{column, row, column + kCellSize, row + kCellSize};
-}
 
 COLORREF TotalColor(std::int32_t total)
 {
@@ -64,8 +55,8 @@ void CGameScreen::Render()
 // A lost surface costs only this draw: both pictures come back and the frame goes on.
 void CGameScreen::DrawSprite(std::int32_t centreX, std::int32_t centreY, RECT source)
 {
-    const auto x = static_cast<DWORD>(centreX - kCellSize / 2);
-    const auto y = static_cast<DWORD>(centreY - kCellSize / 2);
+    const auto x = static_cast<DWORD>(centreX - kSpriteCellSize / 2);
+    const auto y = static_cast<DWORD>(centreY - kSpriteCellSize / 2);
     if (BltFastUntilDone(gBackSurface, x, y, spriteSurface, &source, DDBLTFAST_SRCCOLORKEY) == DDERR_SURFACELOST)
         RestoreSurfaces();
 }
@@ -79,7 +70,7 @@ void CGameScreen::DrawWorm(WormRecord& worm)
         const Segment segment = body.CycleTailToHead();
         std::int32_t column = k % kMarkEvery == 0 ? kMarkedColumn : kBodyColumn;
         if (k == count) column = kHeadColumn;  // the last one visited is the head
-        DrawSprite(segment.x, segment.y, Cell(column, worm.spriteRow));
+        DrawSprite(segment.x, segment.y, SpriteCell(column, worm.spriteRow));
     }
 }
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/cursor.h"
+#include "app/globals.h"
 #include "app/screen.h"
-#include "app/worm_app.h"
 #include "gfx/display.h"
 #include "screens/screen_picture.h"
 
