@@ -4,6 +4,7 @@
 #   ./build.sh test   install what is missing, build, run the test suite
 #   ./build.sh build  install what is missing, build only
 #   ./build.sh package  install what is missing, build the Debian package into build-deb/
+#   ./build.sh windows  install what is missing, cross-build the Windows programs and zips
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,6 +12,9 @@ packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dej
           libgtest-dev googletest libbenchmark-dev zlib1g-dev)
 # What building and checking the Debian package needs besides.
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
+# What the Windows build and its check under wine (.ci/windows.sh) need.
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
+                  xdotool imagemagick unzip)
 
 install_missing() {
   local missing=()
@@ -49,5 +53,6 @@ case "${1:-play}" in
   test)  build; cd build && ctest --output-on-failure -j"$(nproc)" ;;
   build) build ;;
   package) package ;;
-  *) echo "usage: $0 play|test|build|package" >&2; exit 2 ;;
+  windows) packages=("${windows_packages[@]}"); install_missing; tools/windows/build.sh ;;
+  *) echo "usage: $0 play|test|build|package|windows" >&2; exit 2 ;;
 esac
