@@ -1,20 +1,17 @@
 #pragma once
 
-// The parts of the Windows application framework the game builds on: the application
-// object with its message loop and profile settings, frame windows, fonts, paint contexts.
-
-#include <memory>
-#include <string>
+// The parts of the Windows application framework the game builds on: the application object
+// with its profile settings, frame windows and their messages, fonts and paint cycles.
+// One interface on both systems: afx.cpp holds what both share, afx_linux.cpp and afx_win32.cpp
+// the window creation, the profile store and the program's run.
 
 #include "platform/gdi.h"
 #include "platform/winuser.h"
 
-class ProfileStore;
-
 // The class of frame windows: double clicks, redraw on resize, the arrow cursor.
 extern const char* const kFrameWindowClass;
 
-class CWnd : public MessageHandler {
+class CWnd {
 public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;
@@ -22,19 +19,31 @@ public:
     virtual ~CWnd();
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
     BOOL UpdateWindow() { return ::UpdateWindow(m_hWnd); }
-    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int width, int height, UINT flags);
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int width, int height, UINT flags)
+    {
+        return ::SetWindowPos(m_hWnd, insertAfter != nullptr ? insertAfter->m_hWnd : nullptr, x, y, width, height,
+                              flags);
+    }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
-    UINT_PTR SetTimer(UINT_PTR id, UINT milliseconds, void* callback) { return ::SetTimer(m_hWnd, id, milliseconds, callback); }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return ::PostMessageA(m_hWnd, message, wParam, lParam); }
-    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return ::SendMessageA(m_hWnd, message, wParam, lParam); }
-    virtual BOOL DestroyWindow();
+    UINT_PTR SetTimer(UINT_PTR id, UINT milliseconds, TIMERPROC callback)
+    {
+        return ::SetTimer(m_hWnd, id, milliseconds, callback);
+    }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return ::PostMessageA(m_hWnd, message, wParam, lParam);
+    }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    BOOL DestroyWindow() { return m_hWnd != nullptr ? ::DestroyWindow(m_hWnd) : FALSE; }
 
-    // Every message of the window arrives here and is passed to OnWndMsg.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Every message of the window arrives here and goes on to OnWndMsg.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
     // The window's own handling of a message; the base hands it to default processing.
@@ -61,9 +70,8 @@ public:
 
 protected:
     LRESULT OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam) override;
-    virtual void OnClose();
+    virtual void OnClose() { DestroyWindow(); }
     virtual void OnNcDestroy();
-    virtual BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
     // A frame window deletes itself when its window is gone.
     void PostNcDestroy() override { delete this; }
 };
@@ -75,10 +83,8 @@ public:
     CWinApp& operator=(const CWinApp&) = delete;
     virtual ~CWinApp();
 
-    virtual BOOL InitInstance();
-    // The message loop; returns ExitInstance's result when WM_QUIT arrives.
-    virtual int Run();
-    virtual int ExitInstance();
+    // TRUE lets the message loop run; FALSE ends the program.
+    virtual BOOL InitInstance() { return TRUE; }
 
     void Enable3dControlsStatic() {}
     void SetRegistryKey(const char* company);
@@ -87,23 +93,15 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    std::string m_pszAppName;
-    std::string m_pszRegistryKey;
-
-    // Where the profile settings live (empty when there is no usable folder).
-    std::string ProfileFolder() const;
-
-private:
-    friend void AfxWinInit(const char* executablePath);
-    std::unique_ptr<ProfileStore> profile_;
+    const char* m_pszAppName = nullptr;  // unless the application names itself: the executable's base name
 };
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
-HINSTANCE AfxGetInstanceHandle();
-// Gives the application its instance and, from the executable's path, its name.
+// Gives the application its module handle and, unless it has one, its name from the executable's path.
 void AfxWinInit(const char* executablePath);
-// Runs the application object: InitInstance, then the message loop or the exit on failure.
+// Runs the application object: InitInstance, then the message loop or, when it fails, the end
+// of the program with the main window destroyed. Returns the program's exit status.
 int AfxWinMain(int argc, char** argv);
 
 class CFont {
@@ -113,24 +111,34 @@ public:
     CFont& operator=(const CFont&) = delete;
     ~CFont() { DeleteObject(); }
 
-    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                    BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outputPrecision, BYTE clipPrecision,
-                    BYTE quality, BYTE pitchAndFamily, const char* faceName);
-    BOOL Attach(HFONT font);
-    HFONT Detach();
-    BOOL DeleteObject();
+    BOOL Attach(HFONT font)
+    {
+        if (font == nullptr) return FALSE;
+        DeleteObject();
+        m_hObject = font;
+        return TRUE;
+    }
+    BOOL DeleteObject()
+    {
+        if (m_hObject == nullptr) return FALSE;
+        const BOOL deleted = ::DeleteObject(m_hObject);
+        m_hObject = nullptr;
+        return deleted;
+    }
     HFONT GetSafeHandle() const { return m_hObject; }
 
     HFONT m_hObject = nullptr;
 };
 
-// A paint cycle: made on WM_PAINT, it marks the window as painted.
+// A paint cycle of a window, made on WM_PAINT: the window counts as painted once it ends.
 class CPaintDC {
 public:
-    explicit CPaintDC(CWnd* window);
+    explicit CPaintDC(CWnd* window) : m_hWnd(window->m_hWnd) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
-    ~CPaintDC() = default;
+    ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
 
+    HWND m_hWnd;
+    PAINTSTRUCT m_ps{};
     HDC m_hDC = nullptr;
 };

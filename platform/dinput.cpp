@@ -5,54 +5,35 @@
 #include "platform/internal.h"
 
 const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const GUID IID_IDirectInputDeviceA = {0x5944E680, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID IID_IDirectInputDevice2A = {0x5944E682, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
-const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), 16, 0x2, 256, 256};
+const DIDATAFORMAT c_dfDIKeyboard = {256};  // 256 one-byte keys
 
 namespace {
 
-constexpr DWORD kKeyboardStateSize = 256;
+constexpr DWORD kStateSize = 256;
 
+// Reads the layer's key table; foreground access only, so losing the focus loses the input.
 class KeyboardDevice final : public IDirectInputDevice2A {
 public:
     HRESULT QueryInterface(const GUID& iid, void** out) override
     {
-        if (out == nullptr) return DIERR_INVALIDPARAM;
         *out = nullptr;
-        if (!(iid == IID_IDirectInputDeviceA) && !(iid == IID_IDirectInputDevice2A)) return DIERR_NOINTERFACE;
+        if (!(iid == IID_IDirectInputDevice2A)) return DIERR_NOINTERFACE;
         *out = static_cast<IDirectInputDevice2A*>(this);
-        AddRef();
+        ++refs_;
         return DI_OK;
     }
-    ULONG AddRef() override { return ++refs_; }
     ULONG Release() override
     {
         if (--refs_ > 0) return refs_;
         delete this;
         return 0;
     }
-    HRESULT SetDataFormat(const DIDATAFORMAT* format) override
-    {
-        if (acquired_) return DIERR_GENERIC;
-        if (format == nullptr || format->dwDataSize != kKeyboardStateSize) return DIERR_INVALIDPARAM;
-        formatSet_ = true;
-        return DI_OK;
-    }
-    HRESULT SetCooperativeLevel(HWND window, DWORD flags) override
-    {
-        if (!platform::IsValidWindow(window)) return DIERR_INVALIDPARAM;
-        if ((flags & (DISCL_FOREGROUND | DISCL_BACKGROUND)) == 0) return DIERR_INVALIDPARAM;
-        foregroundOnly_ = (flags & DISCL_FOREGROUND) != 0;
-        return DI_OK;
-    }
     HRESULT Acquire() override
     {
-        if (!formatSet_) return DIERR_INVALIDPARAM;
         if (platform::ShouldFail(platform_test::Fault::Acquire)) return DIERR_OTHERAPPHASPRIO;
-        // Foreground access: only the window that has the keyboard may take it.
-        if (foregroundOnly_ && !platform::WindowHasFocus()) return DIERR_OTHERAPPHASPRIO;
-        if (acquired_ && !lost_ && focusLosses_ == platform::FocusLossCount()) return DI_NOEFFECT;
+        if (!platform::WindowHasFocus()) return DIERR_OTHERAPPHASPRIO;
         focusLosses_ = platform::FocusLossCount();
         acquired_ = true;
         lost_ = false;
@@ -60,14 +41,13 @@ public:
     }
     HRESULT Unacquire() override
     {
-        if (!acquired_) return DI_NOEFFECT;
         acquired_ = false;
         lost_ = false;
         return DI_OK;
     }
     HRESULT GetDeviceState(DWORD size, void* data) override
     {
-        if (data == nullptr || size != kKeyboardStateSize) return DIERR_INVALIDPARAM;
+        if (size != kStateSize) return DIERR_INVALIDPARAM;
         if (acquired_ && focusLosses_ != platform::FocusLossCount()) {
             acquired_ = false;
             lost_ = true;
@@ -75,15 +55,21 @@ public:
         // Until it is acquired again, every read says the input was lost, so each poll retries.
         if (lost_) return DIERR_INPUTLOST;
         if (!acquired_) return DIERR_NOTACQUIRED;
-        std::memcpy(data, platform::KeyTable(), kKeyboardStateSize);
+        std::memcpy(data, platform::KeyTable(), kStateSize);
         return DI_OK;
+    }
+    HRESULT SetDataFormat(const DIDATAFORMAT* format) override
+    {
+        return format->dwDataSize == kStateSize ? DI_OK : DIERR_INVALIDPARAM;
+    }
+    HRESULT SetCooperativeLevel(HWND window, DWORD /*flags*/) override
+    {
+        return platform::IsValidWindow(window) ? DI_OK : DIERR_INVALIDPARAM;
     }
 
 private:
     ~KeyboardDevice() = default;
     ULONG refs_ = 1;
-    bool formatSet_ = false;
-    bool foregroundOnly_ = true;
     bool acquired_ = false;
     bool lost_ = false;
     unsigned focusLosses_ = 0;
@@ -91,36 +77,30 @@ private:
 
 class InputObject final : public IDirectInputA {
 public:
-    HRESULT CreateDevice(const GUID& device, IDirectInputDeviceA** out, void* outer) override
+    ULONG Release() override
     {
-        if (out == nullptr || outer != nullptr) return DIERR_INVALIDPARAM;
+        platform::TraceCall("DirectInput.Release");
+        delete this;
+        return 0;
+    }
+    HRESULT CreateDevice(const GUID& device, IDirectInputDeviceA** out, IUnknown* /*outer*/) override
+    {
         *out = nullptr;
         if (!(device == GUID_SysKeyboard)) return DIERR_DEVICENOTREG;
         if (platform::ShouldFail(platform_test::Fault::CreateDevice)) return DIERR_GENERIC;
         *out = new KeyboardDevice;
         return DI_OK;
     }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        if (--refs_ > 0) return refs_;
-        platform::TraceCall("DirectInput.Release");
-        delete this;
-        return 0;
-    }
 
 private:
     ~InputObject() = default;
-    ULONG refs_ = 1;
 };
 
 }  // namespace
 
-HRESULT DirectInputCreateA(HINSTANCE /*instance*/, DWORD version, IDirectInputA** out, void* outer)
+HRESULT DirectInputCreateA(HINSTANCE /*instance*/, DWORD /*version*/, IDirectInputA** out, IUnknown* /*outer*/)
 {
-    if (out == nullptr || outer != nullptr) return DIERR_INVALIDPARAM;
     *out = nullptr;
-    if (version < 0x0300) return DIERR_INVALIDPARAM;
     if (platform::ShouldFail(platform_test::Fault::DirectInputCreate)) return DIERR_GENERIC;
     *out = new InputObject;
     return DI_OK;

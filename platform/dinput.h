@@ -13,67 +13,63 @@
 
 #include "platform/windows.h"
 
+struct IUnknown;
+
 constexpr HRESULT DI_OK = 0;
-constexpr HRESULT DI_NOEFFECT = 1;
 constexpr HRESULT DIERR_INPUTLOST = static_cast<HRESULT>(0x8007001Eu);
-constexpr HRESULT DIERR_INVALIDPARAM = E_INVALIDARG;
-constexpr HRESULT DIERR_NOINTERFACE = E_NOINTERFACE;
 constexpr HRESULT DIERR_NOTACQUIRED = static_cast<HRESULT>(0x8007000Cu);
-constexpr HRESULT DIERR_NOTINITIALIZED = static_cast<HRESULT>(0x80070015u);
 constexpr HRESULT DIERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x80070005u);
 constexpr HRESULT DIERR_DEVICENOTREG = static_cast<HRESULT>(0x80040154u);
+constexpr HRESULT DIERR_NOINTERFACE = E_NOINTERFACE;
+constexpr HRESULT DIERR_INVALIDPARAM = E_INVALIDARG;
 constexpr HRESULT DIERR_GENERIC = E_FAIL;
 
-constexpr DWORD DISCL_EXCLUSIVE = 0x1;
 constexpr DWORD DISCL_NONEXCLUSIVE = 0x2;
 constexpr DWORD DISCL_FOREGROUND = 0x4;
-constexpr DWORD DISCL_BACKGROUND = 0x8;
+
+// The keys the game reads, by their place on the keyboard.
+constexpr unsigned DIK_A = 0x1E;
+constexpr unsigned DIK_S = 0x1F;
+constexpr unsigned DIK_LEFT = 0xCB;
+constexpr unsigned DIK_RIGHT = 0xCD;
 
 extern const GUID GUID_SysKeyboard;
-extern const GUID IID_IDirectInputDeviceA;
 extern const GUID IID_IDirectInputDevice2A;
 
 // The standard keyboard format: 256 one-byte keys.
 struct DIDATAFORMAT {
-    DWORD dwSize;
-    DWORD dwObjSize;
-    DWORD dwFlags;
     DWORD dwDataSize;
-    DWORD dwNumObjs;
 };
 extern const DIDATAFORMAT c_dfDIKeyboard;
 
 class IDirectInputDeviceA {
 public:
     virtual HRESULT QueryInterface(const GUID& iid, void** out) = 0;
-    virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
+    virtual HRESULT Acquire() = 0;
+    virtual HRESULT Unacquire() = 0;
+    virtual HRESULT GetDeviceState(DWORD size, void* data) = 0;
+    virtual HRESULT SetDataFormat(const DIDATAFORMAT* format) = 0;
+    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
 
 protected:
     ~IDirectInputDeviceA() = default;
 };
 
+// The second version of the device interface, which the game asks for; what it adds goes unused.
 class IDirectInputDevice2A : public IDirectInputDeviceA {
-public:
-    virtual HRESULT SetDataFormat(const DIDATAFORMAT* format) = 0;
-    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
-    virtual HRESULT Acquire() = 0;
-    virtual HRESULT Unacquire() = 0;
-    virtual HRESULT GetDeviceState(DWORD size, void* data) = 0;
-
 protected:
     ~IDirectInputDevice2A() = default;
 };
 
 class IDirectInputA {
 public:
-    virtual HRESULT CreateDevice(const GUID& device, IDirectInputDeviceA** out, void* outer) = 0;
-    virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
+    virtual HRESULT CreateDevice(const GUID& device, IDirectInputDeviceA** out, IUnknown* outer) = 0;
 
 protected:
     ~IDirectInputA() = default;
 };
 
-HRESULT DirectInputCreateA(HINSTANCE instance, DWORD version, IDirectInputA** out, void* outer);
+HRESULT DirectInputCreateA(HINSTANCE instance, DWORD version, IDirectInputA** out, IUnknown* outer);
 #endif  // _WIN32

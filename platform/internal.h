@@ -36,6 +36,12 @@ void CaptureDebugOutput(const char* text);
 [[gnu::always_inline]] inline void CaptureDebugOutput(const char*) {}
 #endif
 
+// The procedure a window hands every message to, with the owner it was made for.
+using WindowProcedure = LRESULT (*)(void* owner, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes the program's one window, hidden until ShowWindow; null when no display can be opened.
+HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure,
+                      void* owner);
+
 // The main window's SDL window; null when there is none.
 SDL_Window* SdlWindowOf(HWND window);
 bool IsValidWindow(HWND window);
@@ -71,3 +77,6 @@ bool EnsureVideo();
 void Shutdown();
 
 }  // namespace platform
+
+// Gives the window the program's icon, from an icon file.
+BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size);

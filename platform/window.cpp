@@ -2,25 +2,38 @@
 
 #include <array>
 #include <cstring>
-#include <vector>
 
+#include "platform/dinput.h"
 #include "platform/icon_file.h"
 #include "platform/internal.h"
 
 struct WindowObject {
     SDL_Window* sdl = nullptr;
-    MessageHandler* handler = nullptr;
+    platform::WindowProcedure procedure = nullptr;
+    void* owner = nullptr;
     bool iconic = false;
     bool needsPaint = false;
-    RECT placement{0, 0, 0, 0};
 };
 
 namespace {
 
+// The window's one timer: the game has no other.
 struct Timer {
-    UINT_PTR id;
-    DWORD interval;
-    DWORD due;
+    bool set = false;
+    UINT_PTR id = 0;
+    DWORD interval = 0;
+    DWORD due = 0;
+};
+
+// The keys the game reads: Esc and Space as key messages, the steering keys from the key table.
+struct KeyRow {
+    SDL_Scancode scancode;
+    unsigned virtualKey;
+    unsigned dik;
+};
+constexpr KeyRow kKeys[] = {
+    {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0}, {SDL_SCANCODE_SPACE, VK_SPACE, 0}, {SDL_SCANCODE_LEFT, 0, DIK_LEFT},
+    {SDL_SCANCODE_RIGHT, 0, DIK_RIGHT},  {SDL_SCANCODE_A, 0, DIK_A},        {SDL_SCANCODE_S, 0, DIK_S},
 };
 
 // A fixed ring, as a real message queue is bounded too; posting never allocates.
@@ -30,7 +43,7 @@ size_t gQueueHead = 0;
 size_t gQueueCount = 0;
 
 WindowObject* gWindow = nullptr;  // the program has exactly one window
-std::vector<Timer>& gTimers = *new std::vector<Timer>;  // outlives static objects released at exit
+Timer gTimer;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
@@ -43,17 +56,9 @@ bool Valid(HWND window)
     return window != nullptr && window == gWindow;
 }
 
-bool Enqueue(const MSG& msg, bool front)
+LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (gQueueCount == kQueueSize) return false;
-    if (front) {
-        gQueueHead = (gQueueHead + kQueueSize - 1) % kQueueSize;
-        gQueue[gQueueHead] = msg;
-    } else {
-        gQueue[(gQueueHead + gQueueCount) % kQueueSize] = msg;
-    }
-    ++gQueueCount;
-    return true;
+    return window->procedure(window->owner, message, wParam, lParam);
 }
 
 bool Dequeue(MSG* msg)
@@ -65,19 +70,14 @@ bool Dequeue(MSG* msg)
     return true;
 }
 
-void DropQueuedFor(HWND window)
-{
-    size_t kept = 0;
-    for (size_t i = 0; i < gQueueCount; ++i) {
-        const MSG& m = gQueue[(gQueueHead + i) % kQueueSize];
-        if (m.hwnd != window) gQueue[(gQueueHead + kept++) % kQueueSize] = m;
-    }
-    gQueueCount = kept;
-}
-
 MSG Message(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return MSG{gWindow, message, wParam, lParam, platform::NowMs()};
+    return MSG{gWindow, message, wParam, lParam, platform::NowMs(), POINT{0, 0}};
+}
+
+LPARAM MakePointParam(int x, int y)
+{
+    return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
 }
 
 LPARAM PicturePoint(int x, int y)
@@ -88,26 +88,20 @@ LPARAM PicturePoint(int x, int y)
     // Points over the letterbox bars land on the nearest edge of the picture.
     if (w > 0) x = x < 0 ? 0 : (x >= w ? w - 1 : x);
     if (h > 0) y = y < 0 ? 0 : (y >= h ? h - 1 : y);
-    return MAKELPARAM(x, y);
-}
-
-WPARAM ButtonState(Uint32 sdlState)
-{
-    return ((sdlState & SDL_BUTTON_LMASK) ? MK_LBUTTON : 0) | ((sdlState & SDL_BUTTON_RMASK) ? MK_RBUTTON : 0);
+    return MakePointParam(x, y);
 }
 
 bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
 {
     const bool down = key.type == SDL_KEYDOWN;
-    unsigned dik = DikFromSdlScancode(key.keysym.scancode);
-    if (dik != 0 && dik < 256) gKeys[dik] = down ? 0x80 : 0x00;
-    unsigned vk = VirtualKeyFromSdlKeycode(key.keysym.sym);
-    if (vk == 0) return false;
-    LPARAM flags = 1 | (static_cast<LPARAM>(dik & 0xFF) << 16);
-    if (!down || key.repeat) flags |= static_cast<LPARAM>(1) << 30;
-    if (!down) flags |= static_cast<LPARAM>(1) << 31;
-    *out = Message(down ? WM_KEYDOWN : WM_KEYUP, vk, flags);
-    return true;
+    for (const KeyRow& row : kKeys) {
+        if (row.scancode != key.keysym.scancode) continue;
+        if (row.dik != 0) gKeys[row.dik] = down ? 0x80 : 0x00;
+        if (row.virtualKey == 0) return false;
+        *out = Message(down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0);
+        return true;
+    }
+    return false;
 }
 
 bool TranslateButton(const SDL_MouseButtonEvent& b, MSG* out)
@@ -122,7 +116,7 @@ bool TranslateButton(const SDL_MouseButtonEvent& b, MSG* out)
     } else {
         return false;
     }
-    *out = Message(message, ButtonState(SDL_GetMouseState(nullptr, nullptr)), PicturePoint(b.x, b.y));
+    *out = Message(message, 0, PicturePoint(b.x, b.y));
     return true;
 }
 
@@ -154,9 +148,7 @@ bool Translate(const SDL_Event& e, MSG* out)
     case SDL_QUIT: *out = Message(WM_CLOSE, 0, 0); return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: return TranslateKey(e.key, out);
-    case SDL_MOUSEMOTION:
-        *out = Message(WM_MOUSEMOVE, ButtonState(e.motion.state), PicturePoint(e.motion.x, e.motion.y));
-        return true;
+    case SDL_MOUSEMOTION: *out = Message(WM_MOUSEMOVE, 0, PicturePoint(e.motion.x, e.motion.y)); return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: return TranslateButton(e.button, out);
     case SDL_WINDOWEVENT: return TranslateWindowEvent(e.window);
@@ -169,15 +161,12 @@ bool Translate(const SDL_Event& e, MSG* out)
 bool DueTimer(MSG* out)
 {
     const DWORD now = platform::NowMs();
-    for (Timer& t : gTimers) {
-        if (static_cast<std::int32_t>(now - t.due) < 0) continue;
-        // Missed periods are dropped: the next tick is due one period on, or from now when far behind.
-        t.due += t.interval;
-        if (static_cast<std::int32_t>(now - t.due) >= 0) t.due = now + t.interval;
-        *out = Message(WM_TIMER, t.id, 0);
-        return true;
-    }
-    return false;
+    if (!gTimer.set || static_cast<std::int32_t>(now - gTimer.due) < 0) return false;
+    // Missed periods are dropped: the next tick is due one period on, or from now when far behind.
+    gTimer.due += gTimer.interval;
+    if (static_cast<std::int32_t>(now - gTimer.due) >= 0) gTimer.due = now + gTimer.interval;
+    *out = Message(WM_TIMER, gTimer.id, 0);
+    return true;
 }
 
 bool NextMessage(MSG* out)
@@ -187,7 +176,7 @@ bool NextMessage(MSG* out)
     while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
         if (Translate(e, out)) return true;
     if (gQuitPosted) {
-        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0, platform::NowMs()};
+        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0, platform::NowMs(), POINT{0, 0}};
         gQuitPosted = false;
         return true;
     }
@@ -201,14 +190,9 @@ bool NextMessage(MSG* out)
 
 DWORD MillisecondsToNextTimer()
 {
-    DWORD wait = 100;
-    const DWORD now = platform::NowMs();
-    for (const Timer& t : gTimers) {
-        std::int32_t left = static_cast<std::int32_t>(t.due - now);
-        if (left <= 0) return 0;
-        if (static_cast<DWORD>(left) < wait) wait = static_cast<DWORD>(left);
-    }
-    return wait;
+    if (!gTimer.set) return 100;
+    const std::int32_t left = static_cast<std::int32_t>(gTimer.due - platform::NowMs());
+    return left <= 0 ? 0 : (left < 100 ? static_cast<DWORD>(left) : 100);
 }
 
 }  // namespace
@@ -225,6 +209,17 @@ void Shutdown()
 {
     if (gWindow != nullptr) return;  // still in use
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure, void* owner)
+{
+    if (gWindow != nullptr || width <= 0 || height <= 0 || !EnsureVideo()) return nullptr;
+    SDL_Window* sdl = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+    if (sdl == nullptr) return nullptr;
+    gWindow = new WindowObject{sdl, procedure, owner};
+    gFocus = true;
+    std::memset(gKeys, 0, sizeof gKeys);
+    return gWindow;
 }
 
 SDL_Window* SdlWindowOf(HWND window)
@@ -254,56 +249,26 @@ unsigned FocusLossCount()
 
 }  // namespace platform
 
-HWND CreateWindowExA(DWORD /*exStyle*/, const char* /*className*/, const char* title, DWORD style, int x, int y,
-                     int width, int height, HWND /*parent*/, void* /*menu*/, HINSTANCE /*instance*/,
-                     MessageHandler* handler)
-{
-    if (gWindow != nullptr || handler == nullptr || width <= 0 || height <= 0) return nullptr;
-    if (!platform::EnsureVideo()) return nullptr;
-    SDL_Window* sdl = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, SDL_WINDOW_HIDDEN);
-    if (sdl == nullptr) return nullptr;
-    gWindow = new WindowObject;
-    gWindow->sdl = sdl;
-    gWindow->handler = handler;
-    gWindow->placement = RECT{x, y, x + width, y + height};
-    gFocus = true;
-    std::memset(gKeys, 0, sizeof gKeys);
-    handler->WindowProc(WM_CREATE, 0, 0);
-    if (gWindow != nullptr && (style & WS_VISIBLE) != 0) ShowWindow(gWindow, SW_SHOW);
-    return gWindow;
-}
-
 BOOL DestroyWindow(HWND window)
 {
     if (!Valid(window)) return FALSE;
     platform::OnWindowDestroying(window);
-    MessageHandler* handler = window->handler;
-    handler->WindowProc(WM_DESTROY, 0, 0);
-    // The handler may delete itself on its last message; nothing touches it after.
-    handler->WindowProc(WM_NCDESTROY, 0, 0);
-    DropQueuedFor(window);
-    gTimers.clear();
+    // The owner may delete itself on its last message; nothing touches it after.
+    Deliver(window, WM_NCDESTROY, 0, 0);
+    gQueueCount = 0;  // what was posted to the window goes with it
+    gTimer = Timer{};
     SDL_DestroyWindow(window->sdl);
     delete window;
     gWindow = nullptr;
     return TRUE;
 }
 
-BOOL IsWindow(HWND window)
-{
-    return Valid(window) ? TRUE : FALSE;
-}
-
-BOOL ShowWindow(HWND window, int command)
+BOOL ShowWindow(HWND window, int /*command*/)
 {
     if (!Valid(window)) return FALSE;
-    BOOL wasVisible = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
-    switch (command) {
-    case SW_HIDE: SDL_HideWindow(window->sdl); break;
-    case SW_MINIMIZE: SDL_MinimizeWindow(window->sdl); window->iconic = true; break;
-    case SW_RESTORE: SDL_RestoreWindow(window->sdl); window->iconic = false; window->needsPaint = true; break;
-    default: SDL_ShowWindow(window->sdl); window->needsPaint = true; break;
-    }
+    const BOOL wasVisible = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
+    SDL_ShowWindow(window->sdl);
+    window->needsPaint = true;
     return wasVisible;
 }
 
@@ -312,44 +277,18 @@ BOOL UpdateWindow(HWND window)
     if (!Valid(window)) return FALSE;
     if (window->needsPaint && !window->iconic) {
         window->needsPaint = false;
-        window->handler->WindowProc(WM_PAINT, 0, 0);
+        Deliver(window, WM_PAINT, 0, 0);
     }
     return TRUE;
 }
 
-BOOL InvalidateRect(HWND window, const RECT* /*rect*/, BOOL /*erase*/)
+BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int width, int height, UINT /*flags*/)
 {
     if (!Valid(window)) return FALSE;
-    window->needsPaint = true;
-    return TRUE;
-}
-
-BOOL ValidateRect(HWND window, const RECT* /*rect*/)
-{
-    if (!Valid(window)) return FALSE;
-    window->needsPaint = false;
-    return TRUE;
-}
-
-BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int width, int height, UINT flags)
-{
-    if (!Valid(window)) return FALSE;
-    RECT& p = window->placement;
-    if ((flags & SWP_NOMOVE) == 0) {
-        p.right += x - p.left;
-        p.bottom += y - p.top;
-        p.left = x;
-        p.top = y;
-    }
-    if ((flags & SWP_NOSIZE) == 0) {
-        p.right = p.left + width;
-        p.bottom = p.top + height;
-    }
     // A full-screen window keeps covering the screen; the placement matters only in a window.
-    if ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 && p.right > p.left &&
-        p.bottom > p.top) {
-        SDL_SetWindowPosition(window->sdl, p.left, p.top);
-        SDL_SetWindowSize(window->sdl, p.right - p.left, p.bottom - p.top);
+    if ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 && width > 0 && height > 0) {
+        SDL_SetWindowPosition(window->sdl, x, y);
+        SDL_SetWindowSize(window->sdl, width, height);
     }
     return TRUE;
 }
@@ -358,6 +297,19 @@ BOOL IsIconic(HWND window)
 {
     if (!Valid(window)) return FALSE;
     return (window->iconic || (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0) ? TRUE : FALSE;
+}
+
+// The window has no device context of its own: the game draws through the display device.
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint)
+{
+    *paint = PAINTSTRUCT{};
+    if (Valid(window)) window->needsPaint = false;
+    return nullptr;
+}
+
+BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/)
+{
+    return Valid(window) ? TRUE : FALSE;
 }
 
 BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size)
@@ -372,14 +324,14 @@ BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size)
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!Valid(window)) return FALSE;
-    return Enqueue(MSG{window, message, wParam, lParam, platform::NowMs()}, false) ? TRUE : FALSE;
+    if (!Valid(window) || gQueueCount == kQueueSize) return FALSE;
+    gQueue[(gQueueHead + gQueueCount++) % kQueueSize] = MSG{window, message, wParam, lParam, platform::NowMs(), {}};
+    return TRUE;
 }
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!Valid(window)) return 0;
-    return window->handler->WindowProc(message, wParam, lParam);
+    return Valid(window) ? Deliver(window, message, wParam, lParam) : 0;
 }
 
 void PostQuitMessage(int exitCode)
@@ -388,65 +340,36 @@ void PostQuitMessage(int exitCode)
     gQuitCode = exitCode;
 }
 
-BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT /*first*/, UINT /*last*/, UINT remove)
+BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT /*first*/, UINT /*last*/, UINT /*remove*/)
 {
-    if (msg == nullptr || !NextMessage(msg)) return FALSE;
-    if ((remove & PM_REMOVE) == 0) {
-        if (msg->message == WM_QUIT) gQuitPosted = true;
-        else Enqueue(*msg, true);
-    }
-    return TRUE;
+    return NextMessage(msg) ? TRUE : FALSE;
 }
 
 BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
 {
-    if (msg == nullptr) return FALSE;
     while (!PeekMessageA(msg, window, first, last, PM_REMOVE)) platform::WaitForEvent(MillisecondsToNextTimer());
     return msg->message != WM_QUIT ? TRUE : FALSE;
 }
 
 LRESULT DispatchMessageA(const MSG* msg)
 {
-    if (msg == nullptr || !Valid(msg->hwnd)) return 0;
-    return msg->hwnd->handler->WindowProc(msg->message, msg->wParam, msg->lParam);
+    return Valid(msg->hwnd) ? Deliver(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
 }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/)
 {
     if (!Valid(window)) return 0;
-    switch (message) {
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_PAINT: window->needsPaint = false; return 0;
-    case WM_SETCURSOR: return 0;
-    default: return 0;
-    }
+    if (message == WM_CLOSE) DestroyWindow(window);
+    if (message == WM_PAINT) window->needsPaint = false;
+    return 0;
 }
 
-UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void* /*callback*/)
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC /*callback*/)
 {
     if (!Valid(window) || id == 0) return 0;
     const DWORD interval = milliseconds < 10 ? 10 : milliseconds;  // the system's floor
-    for (Timer& t : gTimers) {
-        if (t.id == id) {
-            t.interval = interval;
-            t.due = platform::NowMs() + interval;
-            return id;
-        }
-    }
-    gTimers.push_back(Timer{id, interval, platform::NowMs() + interval});
+    gTimer = Timer{true, id, interval, platform::NowMs() + interval};
     return id;
-}
-
-BOOL KillTimer(HWND window, UINT_PTR id)
-{
-    if (!Valid(window)) return FALSE;
-    for (size_t i = 0; i < gTimers.size(); ++i) {
-        if (gTimers[i].id == id) {
-            gTimers.erase(gTimers.begin() + static_cast<std::ptrdiff_t>(i));
-            return TRUE;
-        }
-    }
-    return FALSE;
 }
 
 int ShowCursor(BOOL show)
@@ -470,14 +393,12 @@ int GetSystemMetrics(int index)
     switch (index) {
     case SM_CXSCREEN: return w;
     case SM_CYSCREEN: return h;
-    case SM_CYCAPTION: return 0;  // the window never shows a caption
-    default: return 0;
+    default: return 0;  // SM_CYCAPTION: the window never shows a caption
     }
 }
 
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL /*menu*/, DWORD /*exStyle*/)
 {
-    if (rect == nullptr) return FALSE;
     if ((style & WS_CAPTION) == WS_CAPTION) rect->top -= GetSystemMetrics(SM_CYCAPTION);
     return TRUE;
 }

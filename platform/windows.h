@@ -10,8 +10,6 @@
 
 #include <cstdint>
 
-#include "platform/key_codes.h"
-
 using BOOL = int;
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
@@ -45,17 +43,17 @@ struct POINT {
 };
 
 struct GUID {
-    std::uint32_t data1;
-    std::uint16_t data2;
-    std::uint16_t data3;
-    std::uint8_t data4[8];
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
 };
 
 inline bool operator==(const GUID& a, const GUID& b)
 {
-    if (a.data1 != b.data1 || a.data2 != b.data2 || a.data3 != b.data3) return false;
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
     for (int i = 0; i < 8; ++i)
-        if (a.data4[i] != b.data4[i]) return false;
+        if (a.Data4[i] != b.Data4[i]) return false;
     return true;
 }
 
@@ -70,7 +68,6 @@ using HGDIOBJ = GdiObject*;
 using HBITMAP = GdiObject*;
 using HFONT = GdiObject*;
 using HINSTANCE = ModuleObject*;
-using HICON = void*;
 
 // Result codes.
 constexpr HRESULT S_OK = 0;
@@ -78,9 +75,6 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
-
-inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline bool FAILED(HRESULT hr) { return hr < 0; }
 
 // Colours: 0x00BBGGRR.
 constexpr COLORREF RGB(int r, int g, int b)
@@ -93,12 +87,9 @@ constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF);
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
 // Window messages.
-constexpr UINT WM_CREATE = 0x0001;
-constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
-constexpr UINT WM_ACTIVATEAPP = 0x001C;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -110,32 +101,16 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
-constexpr UINT WM_USER = 0x0400;
 
-// Mouse message parameters: wParam key state, lParam client point (x low word, y high word).
-constexpr WPARAM MK_LBUTTON = 0x0001;
-constexpr WPARAM MK_RBUTTON = 0x0002;
-
-constexpr LPARAM MAKELPARAM(int lo, int hi)
-{
-    return static_cast<LPARAM>(static_cast<DWORD>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16)));
-}
+// The client point of a mouse message: x in the low word of lParam, y in the high word.
 constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<short>(lp & 0xFFFF); }
 constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<short>((lp >> 16) & 0xFFFF); }
 
-// Window styles.
+// Window styles, ShowWindow, SetWindowPos, GetSystemMetrics.
 constexpr DWORD WS_POPUP = 0x80000000u;
 constexpr DWORD WS_CAPTION = 0x00C00000u;
-constexpr DWORD WS_VISIBLE = 0x10000000u;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008u;
-
-// ShowWindow, SetWindowPos, GetSystemMetrics.
-constexpr int SW_HIDE = 0;
 constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_RESTORE = 9;
-constexpr UINT SWP_NOSIZE = 0x0001;
-constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
 constexpr UINT SWP_NOACTIVATE = 0x0010;
 constexpr int SM_CXSCREEN = 0;

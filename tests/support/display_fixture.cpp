@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/test_hooks.h"
+#include "platform/internal.h"
 
 namespace test {
 
@@ -62,7 +62,10 @@ void UseHeadlessPlatform()
 Display::Display(bool headless)
 {
     if (headless) UseHeadlessPlatform();
-    window = CreateWindowExA(0, nullptr, "test", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, this);
+    auto receive = [](void* owner, UINT message, WPARAM wParam, LPARAM lParam) {
+        return static_cast<Display*>(owner)->WindowProc(message, wParam, lParam);
+    };
+    window = platform::CreateGameWindow("test", 0, 0, 640, 480, receive, this);
     if (window == nullptr || DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return;
     device->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
     device->SetDisplayMode(640, 480, 16);
@@ -86,7 +89,7 @@ Display::~Display()
 
 LRESULT Display::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    last = MSG{window, message, wParam, lParam, 0};
+    last = MSG{window, message, wParam, lParam, 0, {}};
     ++received;
     return 0;
 }

@@ -18,7 +18,7 @@ IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height);
 
 // A window with the display device in its 640 x 480 x 16 mode, a primary surface and
 // its back buffer, as start-up makes them; all released at destruction.
-class Display : public MessageHandler {
+class Display {
 public:
     // headless: on SDL's dummy driver with the test clock; otherwise on whatever
     // driver the environment names, with the real clock (for measuring).
@@ -27,7 +27,7 @@ public:
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Dispatches waiting messages to this window; returns how many there were.
     int Pump();
 

@@ -1,0 +1,104 @@
+// The framework on the Linux stand-ins: the window of a frame, the profile in a settings file,
+// and the program's run.
+#include <cstring>
+#include <string>
+
+#include "platform/afx.h"
+#include "platform/embedded_file.h"
+#include "platform/internal.h"
+#include "platform/profile_store.h"
+
+namespace {
+
+// Never destroyed: the application object writes the level at exit, after other statics may be gone.
+std::string& gAppName = *new std::string;
+ProfileStore* gProfile = nullptr;
+
+LRESULT FrameWindowProcedure(void* owner, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return static_cast<CWnd*>(owner)->WindowProc(message, wParam, lParam);
+}
+
+std::string BaseNameWithoutExtension(const char* path)
+{
+    if (path == nullptr || *path == '\0') return "lorvex";
+    const char* slash = std::strrchr(path, '/');
+    std::string name = slash != nullptr ? slash + 1 : path;
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return name.empty() ? "lorvex" : name;
+}
+
+// A failed start: the main window, if any, goes as the framework destroys it.
+void DestroyMainWindow(CWinApp* app)
+{
+    CWnd* frame = app->m_pMainWnd;
+    if (frame == nullptr) return;
+    if (!frame->DestroyWindow()) {
+        app->m_pMainWnd = nullptr;
+        delete frame;
+    }
+}
+
+}  // namespace
+
+BOOL CFrameWnd::CreateEx(DWORD /*exStyle*/, const char* /*className*/, const char* title, DWORD /*style*/,
+                         const RECT& rect, CWnd* /*parent*/, UINT /*id*/, void* /*param*/)
+{
+    m_hWnd = platform::CreateGameWindow(title, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                        FrameWindowProcedure, this);
+    if (m_hWnd == nullptr) return FALSE;
+    // The program's icon (group 128) stands for the window.
+    if (const EmbeddedFile* icon = FindEmbeddedFile(kResources, kResourcesCount, "128"))
+        SetWindowIcon(m_hWnd, icon->begin, icon->size());
+    return TRUE;
+}
+
+void CWinApp::SetRegistryKey(const char* company)
+{
+    const char* name = m_pszAppName != nullptr ? m_pszAppName : "lorvex";
+    delete gProfile;
+    gProfile = new ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
+}
+
+UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
+{
+    if (gProfile == nullptr) return static_cast<UINT>(defaultValue);
+    return static_cast<UINT>(gProfile->GetInt(section, entry, defaultValue));
+}
+
+BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
+{
+    platform::TraceCall("WriteProfileInt");
+    if (gProfile == nullptr) return FALSE;
+    return gProfile->WriteInt(section, entry, value) ? TRUE : FALSE;
+}
+
+void AfxWinInit(const char* executablePath)
+{
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return;
+    app->m_hInstance = GetModuleHandleA(nullptr);
+    if (app->m_pszAppName == nullptr) {
+        gAppName = BaseNameWithoutExtension(executablePath);
+        app->m_pszAppName = gAppName.c_str();
+    }
+}
+
+int AfxWinMain(int argc, char** argv)
+{
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return 1;
+    AfxWinInit(argc > 0 ? argv[0] : nullptr);
+    int code = 0;
+    if (app->InitInstance()) {
+        MSG msg{};
+        while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+        code = static_cast<int>(msg.wParam);
+    } else {
+        DestroyMainWindow(app);
+    }
+    // The window is gone: the display connection closes here, not among the exit handlers.
+    platform::Shutdown();
+    return code;
+}
