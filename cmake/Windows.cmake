@@ -1,7 +1,8 @@
 # The game for Windows, cross-built with a toolchain file of cmake/ (tools/windows/build.sh).
 # The game folders are compiled against the system's own <windows.h>, <ddraw.h> and
-# <dinput.h>; of platform/ only the framework part Windows lacks is built, on Win32
-# (platform/*_win32.cpp). Nothing of SDL or of the Linux stand-ins goes in.
+# <dinput.h>; of platform/ only the framework part Windows lacks is built: what both systems
+# share (platform/afx.cpp) and its Win32 side (platform/*_win32.cpp). Nothing of SDL or of
+# the Linux stand-ins goes in.
 
 enable_language(RC)
 
@@ -9,7 +10,7 @@ enable_language(RC)
 target_compile_definitions(lorvex_game PUBLIC NOMINMAX WIN32_LEAN_AND_MEAN)
 
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS platform/*_win32.cpp)
-add_library(lorvex_platform STATIC ${PLATFORM_SOURCES})
+add_library(lorvex_platform STATIC platform/afx.cpp ${PLATFORM_SOURCES})
 target_link_libraries(lorvex_platform PUBLIC lorvex_game)
 
 # One file: the C++ runtime inside it, a window and no console.
