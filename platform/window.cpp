@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/dinput.h"
-#include "platform/icon_file.h"
 #include "platform/internal.h"
 
 struct WindowObject {
@@ -315,7 +314,7 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/)
 BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size)
 {
     if (!Valid(window)) return FALSE;
-    SDL_Surface* icon = DecodeIconFile(iconFile, size, 64);
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(iconFile, static_cast<int>(size)), 1);
     if (icon == nullptr) return FALSE;
     SDL_SetWindowIcon(window->sdl, icon);
     SDL_FreeSurface(icon);

@@ -1,6 +1,7 @@
 // The committed pictures: they must be exactly what the generator draws, and
 // every region the screens rely on must hold the right colours.
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -136,9 +137,9 @@ int RunGenerator(const std::vector<std::string>& args, const std::string& errPat
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",   "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
-                                "lorvex.ico",     "lorvex-16.png", "lorvex-32.png",  "lorvex-48.png",
-                                "lorvex-64.png",  "lorvex-128.png", "lorvex-256.png"};
+const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",    "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
+                                "lorvex.ico",     "lorvex-64.bmp",  "lorvex-16.png",  "lorvex-32.png",
+                                "lorvex-48.png",  "lorvex-64.png",  "lorvex-128.png", "lorvex-256.png"};
 
 class TempFolder {
 public:
@@ -394,7 +395,7 @@ TEST(AboutPicture, IsBlackWithWhiteCreditsAndOneStrip)
 
 TEST(Icon, HoldsFourSquareEightBitImagesWithMasks)
 {
-    std::vector<uint8_t> d = Embedded("128");
+    std::vector<uint8_t> d = ReadFile(std::string(LORVEX_SOURCE_DIR) + "/res/lorvex.ico");
     ASSERT_GE(d.size(), 6u + 4 * 16);
     EXPECT_EQ(Le(d, 0, 2), 0u);
     EXPECT_EQ(Le(d, 2, 2), 1u);
@@ -568,6 +569,26 @@ TEST(IconPng, LargeSizesAreDrawnAtTheirSizeNotScaledUp)
                 }
         EXPECT_GT(insideBlocks * 4, changes);
     }
+}
+
+// The window's icon, as SDL reads the built-in file: the 64 pixel desktop icon, alpha and all.
+TEST(IconPng, TheWindowIconIsTheSixtyFourPixelOneAsSdlReadsIt)
+{
+    const std::vector<uint8_t> bmp = Embedded("128");
+    SDL_Surface* file = SDL_LoadBMP_RW(SDL_RWFromConstMem(bmp.data(), static_cast<int>(bmp.size())), 1);
+    ASSERT_NE(file, nullptr) << SDL_GetError();
+    SDL_Surface* icon = SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(file);
+    ASSERT_NE(icon, nullptr);
+    const Png png = LoadIconPng(64);
+    ASSERT_EQ(icon->w, png.width);
+    ASSERT_EQ(icon->h, png.height);
+    int differing = 0;
+    for (int y = 0; y < png.height; ++y)
+        for (int x = 0; x < png.width; ++x)
+            differing += !std::equal(png.At(x, y), png.At(x, y) + 4, static_cast<const uint8_t*>(icon->pixels) + y * icon->pitch + x * 4);
+    EXPECT_EQ(differing, 0);
+    SDL_FreeSurface(icon);
 }
 
 }  // namespace

@@ -55,41 +55,6 @@ def pictures():
     yield "8bit_core_header.bmp", bmp(4, 4, 8, rows(4, 4, 8, lambda x, y: y), full, 12)
 
 
-def icon_image(size, bits, colors=0):
-    """A DIB as icons store it: doubled height, palette, XOR rows, AND rows."""
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, 0, 0, 0, colors, 0)
-    palette = b"".join(struct.pack("<BBBB", i * 15, 255 - i * 15, i * 10, 0) for i in range(colors))
-    xor_stride = (size * bits + 31) // 32 * 4
-    and_stride = (size + 31) // 32 * 4
-    if bits == 32:
-        xor = b"".join(bytes([x * 16 % 256, y * 16 % 256, 200, 255 if (x + y) % 3 else 0]) for y in range(size)
-                       for x in range(size))
-    else:
-        xor = b"".join(bytes([(x + y) % max(colors, 1) for x in range(size)]).ljust(xor_stride, b"\0")
-                       for y in range(size))
-    mask = b"".join(bytes([0x0F if y % 2 else 0xF0]).ljust(and_stride, b"\0") for y in range(size))
-    return info + palette + xor + mask
-
-
-def ico(images):
-    """An icon file: directory, then the images one after another."""
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    data = b""
-    for size_byte, image in images:
-        out += struct.pack("<BBBBHHII", size_byte, size_byte, 0, 0, 1, 32, len(image), offset + len(data))
-        data += image
-    return out + data
-
-
-def icons():
-    yield "8bit_16.ico", ico([(16, icon_image(16, 8, 4))])
-    yield "two_sizes.ico", ico([(8, icon_image(8, 32)), (16, icon_image(16, 8, 16))])
-    yield "size_byte_0.ico", ico([(0, icon_image(4, 32))])
-    png = b"\x89PNG\r\n\x1a\n" + b"\0" * 40
-    yield "png_beside_dib.ico", ico([(32, png), (16, icon_image(8, 8, 2))])
-
-
 def settings():
     yield "plain.ini", b"[Nastaveni]\nlevel=7\n"
     yield "sections.ini", b"; by hand\r\n[Video]\r\nwidth=640\r\n\r\n[Nastaveni]\r\nlevel = 12\r\n[Other]\r\nx=5\r\n"
@@ -107,5 +72,4 @@ def write(target, files):
 
 if __name__ == "__main__":
     write("picture", pictures())
-    write("icon", icons())
     write("settings", settings())

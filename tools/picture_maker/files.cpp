@@ -25,6 +25,7 @@ uint32_t RowBytes(int width, int bits) { return ((uint32_t(width) * bits + 31) /
 
 void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, uint32_t imageBytes)
 {
+    const uint32_t colours = bits <= 8 ? 256 : 0;
     Put32(out, 40);
     Put32(out, uint32_t(width));
     Put32(out, uint32_t(height));  // positive: rows bottom-up
@@ -34,7 +35,7 @@ void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, u
     Put32(out, imageBytes);
     Put32(out, 2835);  // 72 dpi
     Put32(out, 2835);
-    Put32(out, 256);
+    Put32(out, colours);
     Put32(out, 0);
 }
 
@@ -73,6 +74,26 @@ std::vector<uint8_t> EncodeBmp(const IndexedImage& img, const Palette& pal)
     PutInfoHeader(out, img.width, img.height, 8, pixelBytes);
     PutPalette(out, pal);
     PutIndexRows(out, img);
+    return out;
+}
+
+std::vector<uint8_t> EncodeBmp(const RgbaImage& image)
+{
+    const uint32_t pixelBytes = uint32_t(image.width) * image.height * 4;
+    const uint32_t offset = 14 + 40;
+    std::vector<uint8_t> out;
+    out.reserve(offset + pixelBytes);
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, offset + pixelBytes);
+    Put32(out, 0);
+    Put32(out, offset);
+    PutInfoHeader(out, image.width, image.height, 32, pixelBytes);
+    for (int y = image.height - 1; y >= 0; --y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* px = &image.rgba[(size_t(y) * image.width + x) * 4];
+            out.insert(out.end(), {px[2], px[1], px[0], px[3]});
+        }
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "png.h"
 
 namespace pm {
 
@@ -37,6 +38,10 @@ IndexedImage MapToPalette(const Canvas& canvas, const Palette& palette);
 
 // The bytes of an uncompressed 8-bit bottom-up BMP file.
 std::vector<uint8_t> EncodeBmp(const IndexedImage& image, const Palette& palette);
+
+// The bytes of a 32-bit bottom-up BMP file whose fourth byte is alpha, as SDL's loader
+// reads it: the window icon of the program on systems other than Windows.
+std::vector<uint8_t> EncodeBmp(const RgbaImage& image);
 
 // The bytes of an icon file holding the given square images, 8 bits per
 // pixel each, with masks taken from the canvases' key pixels.

@@ -1,6 +1,7 @@
 // picture_maker <output-folder>: draws the game's pictures and icon and
 // writes them as IDB_GROUND.bmp, IDB_HRA.bmp, IDB_MENU.bmp, IDB_ABOUT.bmp
-// and lorvex.ico, and the icon for desktops as lorvex-<size>.png.
+// and lorvex.ico, the window icon as lorvex-64.bmp, and the icon for desktops
+// as lorvex-<size>.png.
 
 #include <cstdio>
 #include <string>
@@ -38,6 +39,7 @@ bool Run(const std::string& folder, std::string* error)
     std::vector<const pm::Canvas*> sizes;
     for (const pm::Canvas& c : icons) sizes.push_back(&c);
     if (!pm::WriteFile(folder + "/lorvex.ico", pm::EncodeIco(sizes), error)) return false;
+    if (!pm::WriteFile(folder + "/lorvex-64.bmp", pm::EncodeBmp(pm::DrawIconRgba(64)), error)) return false;
     for (int size : pm::kIconPngSizes) {
         std::vector<uint8_t> png = pm::EncodePng(pm::DrawIconRgba(size));
         if (png.empty()) {
