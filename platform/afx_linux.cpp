@@ -87,10 +87,11 @@ void AfxWinInit(const char* executablePath)
 
 int AfxWinMain(int argc, char** argv)
 {
+    platform::PrepareProcess();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 1;
     AfxWinInit(argc > 0 ? argv[0] : nullptr);
-    int code = 0;
+    int code = 1;  // a failed start is no success, silent as it is
     if (app->InitInstance()) {
         MSG msg{};
         while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);

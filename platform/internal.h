@@ -72,8 +72,12 @@ BYTE* KeyTable();
 // Counts how often the window lost the keyboard focus; a device acquired before a loss has lost its input.
 unsigned FocusLossCount();
 
-// SDL's video subsystem, started once for the window and the display device.
+// Made first thing in the program's run: standard streams open, hang-ups handled.
+void PrepareProcess();
+// SDL's video subsystem, started once for the window and the display device; false, with one
+// line on standard error, when no display can be opened.
 bool EnsureVideo();
+// The display's end, at the normal end of the run.
 void Shutdown();
 
 }  // namespace platform

@@ -102,11 +102,6 @@ void AdvanceClock(DWORD milliseconds)
     gManualNow += milliseconds;
 }
 
-DWORD Now()
-{
-    return platform::NowMs();
-}
-
 void EnableTrace(bool on)
 {
     gTraceOn = on;

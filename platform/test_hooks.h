@@ -39,7 +39,6 @@ void ResetFaults();
 // The clock: when manual, time moves only by AdvanceClock and waits return at once.
 void UseManualClock(bool manual);
 void AdvanceClock(DWORD milliseconds);
-DWORD Now();
 
 // Values that crt::rand returns next, in order, before its own generator goes on; each
 // is taken as it is (0..32767 for a real draw). Cleared by ResetFaults.

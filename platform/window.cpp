@@ -1,7 +1,15 @@
 #include "platform/winuser.h"
 
 #include <array>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/dinput.h"
 #include "platform/internal.h"
@@ -49,6 +57,9 @@ int gCursorCount = 0;
 bool gFocus = true;
 unsigned gFocusLosses = 0;
 BYTE gKeys[256];
+volatile std::sig_atomic_t gCloseSignalled = 0;
+bool gShutDown = false;   // the run ended normally and took the display down
+bool gAbandoned = false;  // the program is being ended from inside a display call
 
 bool Valid(HWND window)
 {
@@ -171,6 +182,11 @@ bool DueTimer(MSG* out)
 bool NextMessage(MSG* out)
 {
     if (Dequeue(out)) return true;
+    if (gCloseSignalled != 0 && gWindow != nullptr) {
+        gCloseSignalled = 0;
+        *out = Message(WM_CLOSE, 0, 0);
+        return true;
+    }
     SDL_Event e;
     while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
         if (Translate(e, out)) return true;
@@ -194,19 +210,94 @@ DWORD MillisecondsToNextTimer()
     return left <= 0 ? 0 : (left < 100 ? static_cast<DWORD>(left) : 100);
 }
 
+void CloseOnSignal(int /*signal*/)
+{
+    gCloseSignalled = 1;
+}
+
+// The X library ends the program with exit() from inside a call when the display fails it (a
+// request refused under a memory limit, a lost connection). The static destructors then still
+// write the level, but they called SDL on a window half made, and crashed: unless the run ended
+// normally, nothing touches the display on the way out.
+void AbandonDisplayUnlessShutDown()
+{
+    if (!gShutDown) gAbandoned = true;
+}
+
+// With no display reachable SDL fell back on a driver that shows nothing, and the game ran on
+// unseen: unless SDL_VIDEODRIVER names a driver, only those that open a display are tried.
+void ShowOnlyOnADisplay()
+{
+    const char* named = SDL_getenv("SDL_VIDEODRIVER");
+    if (named != nullptr && *named != '\0') return;
+    std::string drivers;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const std::string name = SDL_GetVideoDriver(i);
+        if (name != "offscreen" && name != "dummy" && name != "evdev") drivers += (drivers.empty() ? "" : ",") + name;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, drivers.c_str(), SDL_HINT_OVERRIDE);
+}
+
+// The X library's own handler of a lost connection calls exit(), and the exit path met the dead
+// connection again and ran a second time. This one says it once and ends with status 1, the
+// level written once by the static destructors.
+int OnLostConnection(void* /*display*/)
+{
+    static bool ending = false;
+    if (ending) _exit(1);  // met again on the way out, after the level was written
+    ending = true;
+    gAbandoned = true;
+    std::fprintf(stderr, "%s: the connection to the display was lost\n", program_invocation_short_name);
+    std::exit(1);
+}
+
+// SDL loads the X library itself, so its handler is set through the library SDL loaded.
+void CatchLostConnection()
+{
+    using Handler = int (*)(void*);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    void* x11 = driver != nullptr && std::strcmp(driver, "x11") == 0 ? dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD)
+                                                                      : nullptr;
+    if (x11 == nullptr) return;
+    if (auto set = reinterpret_cast<Handler (*)(Handler)>(dlsym(x11, "XSetIOErrorHandler"))) set(OnLostConnection);
+    dlclose(x11);
+}
+
 }  // namespace
 
 namespace platform {
 
+void PrepareProcess()
+{
+    // Started with a standard stream closed, the next file opened took its number: the display
+    // connection became descriptor 2, a library's message went into it and the game hung.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDWR);
+    // A closed terminal (SIGHUP) or a broken connection (SIGPIPE) ended the game at once and
+    // lost the level: they close the window as SIGTERM does.
+    std::signal(SIGHUP, CloseOnSignal);
+    std::signal(SIGPIPE, CloseOnSignal);
+    std::atexit(AbandonDisplayUnlessShutDown);
+}
+
 bool EnsureVideo()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
-    return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    static bool failed = false;  // tried once: the display device need not try again
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 || failed) return !failed;
+    ShowOnlyOnADisplay();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "%s: no display could be opened\n", program_invocation_short_name);
+        failed = true;
+        return false;
+    }
+    CatchLostConnection();
+    return true;
 }
 
 void Shutdown()
 {
-    if (gWindow != nullptr) return;  // still in use
+    gShutDown = true;
+    if (gWindow != nullptr || gAbandoned) return;  // still in use, or not to be touched
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
@@ -223,7 +314,7 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
 
 SDL_Window* SdlWindowOf(HWND window)
 {
-    return Valid(window) ? window->sdl : nullptr;
+    return Valid(window) && !gAbandoned ? window->sdl : nullptr;
 }
 
 bool IsValidWindow(HWND window)

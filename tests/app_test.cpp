@@ -152,6 +152,15 @@ TEST_F(AppTest, EveryFailingStartStepEndsSilentlyAndStillWritesTheLevel)
     }
 }
 
+TEST_F(AppTest, AFailedStartEndsTheProgramWithStatusOne)
+{
+    CWormApp failing;
+    platform_test::FailNext(Fault::SetDisplayMode);
+    char name[] = "lorvex";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(AfxWinMain(1, argv), 1);
+}
+
 TEST_F(AppTest, ExitReleasesInputThenWritesTheLevelThenReleasesPrimaryBeforeDevice)
 {
     ASSERT_TRUE(app.Start());
