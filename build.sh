@@ -4,6 +4,7 @@
 #   ./build.sh test   install what is missing (the tests' validators too), build, run the test suite
 #   ./build.sh build  install what is missing, build only
 #   ./build.sh package  install what is missing, build the Debian package into build-deb/
+#   ./build.sh windows  install what is missing, cross-build the Windows programs and zips
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,9 @@ packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dej
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
 # The validators the tests check the installed desktop entry and metadata with.
 test_packages=(desktop-file-utils appstream)
+# What the Windows build and its check under wine (.ci/windows.sh) need.
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
+                  xdotool imagemagick unzip)
 
 # apt-get needs root; without root and without sudo, say what is missing and how to get it.
 cannot_install() {
@@ -69,5 +73,6 @@ case "${1:-play}" in
   test)  test_suite ;;
   build) build ;;
   package) package ;;
-  *) echo "usage: $0 play|test|build|package" >&2; exit 2 ;;
+  windows) packages=("${windows_packages[@]}"); install_missing; tools/windows/build.sh ;;
+  *) echo "usage: $0 play|test|build|package|windows" >&2; exit 2 ;;
 esac

@@ -1,8 +1,8 @@
 # What `cmake --install` puts where: the program, its desktop entry and icon, its
 # AppStream metadata, its manual page and the package's documents.
 #
-# The version, the release date and the maintainer are read from the top entry of
-# packaging/changelog, so a release is made in one place.
+# The version, the release date and the maintainer come from packaging/changelog
+# (cmake/Changelog.cmake).
 
 include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -15,31 +15,7 @@ set(LORVEX_ICON_SIZES 16 32 48 64 128 256)
 # address. Empty leaves them out of the metadata; the package ships the file either way.
 set(LORVEX_SCREENSHOT_URL "" CACHE STRING "Web address of the published packaging/screenshot.png")
 
-# lorvex (0.1.0) unstable; urgency=medium ... -- Name <mail>  Tue, 08 Dec 2026 12:00:00 +0000
-function(lorvex_read_changelog)
-  set(log ${LORVEX_PACKAGING_DIR}/changelog)
-  file(STRINGS ${log} head LIMIT_COUNT 1)
-  if(NOT head MATCHES "^lorvex \\(([0-9.]+)\\) ")
-    message(FATAL_ERROR "${log}: no version on the first line")
-  endif()
-  set(version ${CMAKE_MATCH_1})
-  file(STRINGS ${log} trailer REGEX "^ -- " LIMIT_COUNT 1)
-  if(NOT trailer MATCHES "^ -- (.+ <[^>]+>)  [A-Z][a-z][a-z], ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
-    message(FATAL_ERROR "${log}: no maintainer and date under the top entry")
-  endif()
-  set(maintainer ${CMAKE_MATCH_1})
-  set(day ${CMAKE_MATCH_2})
-  set(year ${CMAKE_MATCH_4})
-  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-  list(FIND months ${CMAKE_MATCH_3} month)
-  math(EXPR month "${month} + 1")
-  if(month LESS 10)
-    set(month 0${month})
-  endif()
-  set(LORVEX_VERSION ${version} PARENT_SCOPE)
-  set(LORVEX_MAINTAINER ${maintainer} PARENT_SCOPE)
-  set(LORVEX_RELEASE_DATE ${year}-${month}-${day} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/Changelog.cmake)
 lorvex_read_changelog()
 
 set(LORVEX_SCREENSHOTS "")

@@ -23,7 +23,7 @@ CGameScreen::CGameScreen()
         SendMessageA(MainWindow(), WM_QUIT, 0, 0);
     if (spriteSurface != nullptr) SetSurfaceColorKey(spriteSurface, kTransparentColor);
     scoreFont.Attach(CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdena"));
+                                 CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdana"));
     keyboard.Create(&gDirectInput.directInput, MainWindow());
 }
 

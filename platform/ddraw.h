@@ -1,5 +1,11 @@
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows.h"
+
+#include <ddraw.h>
+#else
+
 // The display device: a stand-in for the first DirectDraw interfaces, with the names,
 // arguments and result codes the game uses. Surfaces hold 16-bit 5-6-5 pixels.
 
@@ -82,3 +88,4 @@ protected:
 };
 
 HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** device, IUnknown* outer);
+#endif  // _WIN32

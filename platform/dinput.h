@@ -1,5 +1,13 @@
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows.h"
+
+// The interfaces of DirectInput 5, as the game asks for them.
+#define DIRECTINPUT_VERSION 0x0500
+#include <dinput.h>
+#else
+
 // The keyboard input object: a stand-in for the DirectInput interfaces the game uses.
 // The device's state is a 256-byte table indexed by DirectInput key codes (DIK_...).
 
@@ -62,3 +70,4 @@ protected:
 };
 
 HRESULT DirectInputCreateA(HINSTANCE instance, DWORD version, IDirectInputA** out, IUnknown* outer);
+#endif  // _WIN32

@@ -1,5 +1,9 @@
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows.h"
+#else
+
 // The graphics device interface calls the game makes: bitmaps loaded by name, memory and
 // surface device contexts, stretching, pixels, fonts and text.
 
@@ -54,3 +58,4 @@ int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format);
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision,
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, const char* faceName);
+#endif  // _WIN32

@@ -1,5 +1,11 @@
 #pragma once
 
+#ifdef _WIN32
+// On Windows the system's own types, messages and key codes; windowsx.h has GET_X_LPARAM.
+#include <windows.h>
+#include <windowsx.h>
+#else
+
 // The Windows types, values and result codes the game uses, for the stand-ins in platform/.
 
 #include <cstdint>
@@ -101,3 +107,4 @@ constexpr UINT SWP_NOACTIVATE = 0x0010;
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CYCAPTION = 4;
+#endif  // _WIN32

@@ -1,5 +1,9 @@
 #pragma once
 
+#ifdef _WIN32
+#include "platform/windows.h"
+#else
+
 // The window, its messages, the timer and the cursor: the user interface calls of the game
 // and of the framework under it.
 
@@ -55,3 +59,4 @@ int ShowCursor(BOOL show);
 
 int GetSystemMetrics(int index);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
+#endif  // _WIN32
