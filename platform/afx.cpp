@@ -77,6 +77,32 @@ CWinApp::~CWinApp()
     if (gApp == this) gApp = nullptr;
 }
 
+int CWinApp::Run()
+{
+    MSG msg{};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return static_cast<int>(msg.wParam);
+}
+
+int AfxWinMain(int argc, char** argv)
+{
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return 1;
+    AfxWinInit(argc > 0 ? argv[0] : nullptr);
+    int code = 1;  // a failed start is no success, silent as it is
+    if (app->InitInstance()) {
+        code = app->Run();
+    } else if (CWnd* frame = app->m_pMainWnd) {
+        // A failed start: the main window goes, or the frame object where it has none.
+        if (!frame->DestroyWindow()) {
+            app->m_pMainWnd = nullptr;
+            delete frame;
+        }
+    }
+    AfxWinTerm();
+    return code;
+}
+
 CWinApp* AfxGetApp()
 {
     return gApp;

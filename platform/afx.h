@@ -76,6 +76,8 @@ public:
 
     // TRUE lets the message loop run; FALSE ends the program.
     virtual BOOL InitInstance() { return TRUE; }
+    // The message loop, until WM_QUIT; its exit code.
+    virtual int Run();
 
     void Enable3dControlsStatic() {}
     void SetRegistryKey(const char* company);
@@ -91,6 +93,8 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // Gives the application its module handle and, unless it has one, its name from the executable's path.
 void AfxWinInit(const char* executablePath);
+// Ends what the run needed of the system, once the main window is gone.
+void AfxWinTerm();
 // Runs the application object: InitInstance, then the message loop or, when it fails, the end
 // of the program with the main window destroyed. Returns the program's exit status.
 int AfxWinMain(int argc, char** argv);

@@ -63,6 +63,7 @@ BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 
 void AfxWinInit(const char* executablePath)
 {
+    platform::PrepareProcess();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return;
     app->m_hInstance = GetModuleHandleA(nullptr);
@@ -72,25 +73,8 @@ void AfxWinInit(const char* executablePath)
     }
 }
 
-int AfxWinMain(int argc, char** argv)
+// The window is gone: the display connection closes here, not among the exit handlers.
+void AfxWinTerm()
 {
-    platform::PrepareProcess();
-    CWinApp* app = AfxGetApp();
-    if (app == nullptr) return 1;
-    AfxWinInit(argc > 0 ? argv[0] : nullptr);
-    int code = 1;  // a failed start is no success, silent as it is
-    if (app->InitInstance()) {
-        MSG msg{};
-        while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
-        code = static_cast<int>(msg.wParam);
-    } else if (CWnd* frame = app->m_pMainWnd) {
-        // A failed start: the main window goes, or the frame object where it has none.
-        if (!frame->DestroyWindow()) {
-            app->m_pMainWnd = nullptr;
-            delete frame;
-        }
-    }
-    // The window is gone: the display connection closes here, not among the exit handlers.
     platform::Shutdown();
-    return code;
 }

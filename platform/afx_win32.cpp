@@ -134,22 +134,4 @@ void AfxWinInit(const char* /*executablePath*/)
     }
 }
 
-int AfxWinMain(int argc, char** argv)
-{
-    CWinApp* app = AfxGetApp();
-    if (app == nullptr) return 1;
-    AfxWinInit(argc > 0 ? argv[0] : nullptr);
-    if (!app->InitInstance()) {
-        // A failed start ends here, silently: the main window, if any, goes first.
-        if (CWnd* frame = app->m_pMainWnd) {
-            if (!frame->DestroyWindow()) {
-                app->m_pMainWnd = nullptr;
-                delete frame;
-            }
-        }
-        return 1;
-    }
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    return static_cast<int>(msg.wParam);
-}
+void AfxWinTerm() {}

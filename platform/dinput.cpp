@@ -31,8 +31,7 @@ public:
     }
     HRESULT Acquire() override
     {
-        if (platform::ShouldFail(platform_test::Fault::Acquire)) return DIERR_OTHERAPPHASPRIO;
-        if (!platform::WindowHasFocus()) return DIERR_OTHERAPPHASPRIO;
+        if (platform::ShouldFail(platform_test::Fault::Acquire) || !platform::WindowHasFocus()) return E_FAIL;
         acquired_ = true;
         focusLosses_ = platform::FocusLossCount();
         return DI_OK;
@@ -45,19 +44,18 @@ public:
     // Once the focus has gone, every read says the input was lost until it is acquired again.
     HRESULT GetDeviceState(DWORD size, void* data) override
     {
-        if (size != kStateSize) return DIERR_INVALIDPARAM;
-        if (!acquired_) return DIERR_NOTACQUIRED;
+        if (size != kStateSize || !acquired_) return E_FAIL;
         if (focusLosses_ != platform::FocusLossCount()) return DIERR_INPUTLOST;
         std::memcpy(data, platform::KeyTable(), kStateSize);
         return DI_OK;
     }
     HRESULT SetDataFormat(const DIDATAFORMAT* format) override
     {
-        return format->dwDataSize == kStateSize ? DI_OK : DIERR_INVALIDPARAM;
+        return format->dwDataSize == kStateSize ? DI_OK : E_FAIL;
     }
     HRESULT SetCooperativeLevel(HWND window, DWORD /*flags*/) override
     {
-        return platform::IsValidWindow(window) ? DI_OK : DIERR_INVALIDPARAM;
+        return platform::IsValidWindow(window) ? DI_OK : E_FAIL;
     }
 
 private:
@@ -79,7 +77,7 @@ public:
     HRESULT CreateDevice(const GUID& /*device*/, IDirectInputDeviceA** out, IUnknown* /*outer*/) override
     {
         *out = nullptr;
-        if (platform::ShouldFail(platform_test::Fault::CreateDevice)) return DIERR_GENERIC;
+        if (platform::ShouldFail(platform_test::Fault::CreateDevice)) return E_FAIL;
         *out = new KeyboardDevice;
         return DI_OK;
     }
@@ -93,7 +91,7 @@ private:
 HRESULT DirectInputCreateA(HINSTANCE /*instance*/, DWORD /*version*/, IDirectInputA** out, IUnknown* /*outer*/)
 {
     *out = nullptr;
-    if (platform::ShouldFail(platform_test::Fault::DirectInputCreate)) return DIERR_GENERIC;
+    if (platform::ShouldFail(platform_test::Fault::DirectInputCreate)) return E_FAIL;
     *out = new InputObject;
     return DI_OK;
 }

@@ -16,11 +16,7 @@
 struct IUnknown;
 
 constexpr HRESULT DI_OK = 0;
-constexpr HRESULT DIERR_INPUTLOST = static_cast<HRESULT>(0x8007001Eu);
-constexpr HRESULT DIERR_NOTACQUIRED = static_cast<HRESULT>(0x8007000Cu);
-constexpr HRESULT DIERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x80070005u);
-constexpr HRESULT DIERR_INVALIDPARAM = E_INVALIDARG;
-constexpr HRESULT DIERR_GENERIC = E_FAIL;
+constexpr HRESULT DIERR_INPUTLOST = static_cast<HRESULT>(0x8007001Eu);  // any other failure is E_FAIL here
 
 constexpr DWORD DISCL_NONEXCLUSIVE = 0x2;
 constexpr DWORD DISCL_FOREGROUND = 0x4;

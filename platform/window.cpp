@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -276,6 +277,8 @@ namespace platform {
 
 void PrepareProcess()
 {
+    static bool prepared = false;
+    if (std::exchange(prepared, true)) return;
     // Started with a standard stream closed, the next file opened took its number: the display
     // connection became descriptor 2, a library's message went into it and the game hung.
     for (int fd = 0; fd <= 2; ++fd)

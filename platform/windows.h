@@ -64,8 +64,6 @@ using HINSTANCE = ModuleObject*;
 // Result codes.
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 
 // Colours: 0x00BBGGRR.
 constexpr COLORREF RGB(int r, int g, int b)
