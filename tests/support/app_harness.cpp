@@ -2,9 +2,6 @@
 
 #include <sys/stat.h>
 
-// The program defines this beside its application object; the tests keep their own.
-DirectInputHolder gDirectInput;
-
 namespace test {
 
 AppHarness::AppHarness()

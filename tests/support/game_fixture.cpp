@@ -37,22 +37,6 @@ std::vector<int> BonusDraw(int x, int y, int kind, int stay)
     return draws;
 }
 
-Picture Read(IDirectDrawSurface* surface)
-{
-    Picture picture;
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return picture;
-    picture.width = static_cast<int>(desc.dwWidth);
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-        const auto* row =
-            reinterpret_cast<const std::uint16_t*>(static_cast<const char*>(desc.lpSurface) + y * desc.lPitch);
-        picture.pixels.insert(picture.pixels.end(), row, row + desc.dwWidth);
-    }
-    surface->Unlock(nullptr);
-    return picture;
-}
-
 void GameFixture::SetUp()
 {
     ASSERT_TRUE(app.Start());
@@ -67,7 +51,6 @@ void GameFixture::SetUp()
 int GameFixture::CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row,
                                 int behind) const
 {
-    constexpr std::uint16_t kKey565 = 0xF81F;
     int wrong = 0;
     for (int dy = 0; dy < 20; ++dy)
         for (int dx = 0; dx < 20; ++dx) {

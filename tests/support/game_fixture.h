@@ -14,14 +14,6 @@ void PrintTo(const Segment& s, std::ostream* out);
 
 namespace test {
 
-// Every pixel of a surface, read in one lock.
-struct Picture {
-    int width = 0;
-    std::vector<std::uint16_t> pixels;
-    std::uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-Picture Read(IDirectDrawSurface* surface);
-
 constexpr int kFieldBehind = -1;  // a cell's magenta shows the field picture
 constexpr int kAnyBehind = -2;    // a cell's magenta is not looked at
 
@@ -52,8 +44,8 @@ protected:
 
     AppHarness app;
     CGameScreen* game = nullptr;
-    Picture sprites;  // the sheet and the field as loaded at the start
-    Picture ground;
+    platform_test::Frame sprites;  // the sheet and the field as loaded at the start
+    platform_test::Frame ground;
 };
 
 }  // namespace test
