@@ -26,7 +26,7 @@ std::vector<Segment> Repeat(Segment s, int n)
 
 // ---- setting up a round
 
-class StartRoundTest : public test::GameFixture {};
+class StartRoundTest : public test::RulesFixture {};
 
 TEST_F(StartRoundTest, WormsStartStackedOnTheirPointsAndAOneWormRoundLeavesTheSecondAlone)
 {
@@ -253,7 +253,7 @@ TEST(TurnKeysWithoutKeyboardTest, NoDeviceOrAFailedAcquisitionRunsStraight)
 
 // ---- collisions
 
-class CollisionTest : public test::GameFixture {
+class CollisionTest : public test::RulesFixture {
 protected:
     // One worm coiled on (300, 300), the other far off on (500, 100), both heads exact.
     void StartOnPoints(int worms)
@@ -347,7 +347,7 @@ TEST_F(CollisionTest, InAOneWormRoundTheSecondRecordIsNotTestedButCountsTheCrash
 
 // ---- food, bonus and their placement
 
-class ItemsTest : public test::GameFixture {};
+class ItemsTest : public test::RulesFixture {};
 
 TEST_F(ItemsTest, RandomReachesBeyondItsArgument)
 {
