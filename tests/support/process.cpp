@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "tests/support/unprivileged.h"
@@ -14,21 +13,16 @@ namespace test {
 
 namespace {
 
-void ChangeEnvironment(const std::vector<std::string>& changes)
+// In the child: everything the command asks for, then the program; 126 or 127 when that fails.
+int Exec(const Command& command)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    for (const std::string& change : changes) {
+    for (const std::string& change : command.env) {
         const std::size_t eq = change.find('=');
         if (eq == std::string::npos) unsetenv(change.c_str());
         else setenv(change.substr(0, eq).c_str(), change.substr(eq + 1).c_str(), 1);
     }
-}
-
-// In the child: everything the command asks for, then the program; 126 or 127 when that fails.
-int Exec(const Command& command)
-{
-    ChangeEnvironment(command.env);
     if (!command.output.empty()) {
         const int fd = open(command.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (fd < 0 || dup2(fd, 1) < 0 || dup2(fd, 2) < 0) return 126;
@@ -65,9 +59,7 @@ bool Child::Reap(int options)
     if (ended_) return true;
     int status = 0;
     rusage usage{};
-    pid_t got;
-    do got = wait4(pid_, &status, options, &usage);
-    while (got < 0 && errno == EINTR);
+    const pid_t got = wait4(pid_, &status, options, &usage);
     if (got == 0) return false;
     ended_ = true;
     if (got != pid_) return true;
