@@ -1,5 +1,6 @@
-// The rules of a round stepped tick by tick on the real program's game screen: movement,
-// steering keys, collisions, food and bonus.
+// The rules of a round stepped tick by tick: movement, steering keys, collisions, food and
+// bonus; on a game screen of their own where no key or window takes part, else on the real
+// program's.
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -43,7 +43,7 @@ void RulesFixture::SetUp()
 {
     UseHeadlessPlatform();
     platform_test::ResetFaults();
-    gLevel = kMinLevel;
+    gLevel = kMinLevel;  // as on a first run
     ASSERT_EQ(DirectDrawCreate(nullptr, &gDirectDraw, nullptr), DD_OK);
     screen_ = std::make_unique<CGameScreen>();
     game = screen_.get();
