@@ -3,12 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/worm_app.h"
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
-
-// The program defines this beside its application object; the benchmarks keep their own.
-DirectInputHolder gDirectInput;
 
 namespace bench {
 
@@ -45,7 +41,7 @@ Display::Display() : test::Display(false)
     bareGround = BareCopy(ground);
     bareTarget = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 16, SDL_PIXELFORMAT_RGB565);
     if (bareSprites == nullptr || bareGround == nullptr || bareTarget == nullptr) return;
-    SDL_SetColorKey(bareSprites, SDL_TRUE, kKey565);
+    SDL_SetColorKey(bareSprites, SDL_TRUE, test::kKey565);
     gDirectDraw = device;
     gPrimarySurface = primary;
     gBackSurface = back;

@@ -17,7 +17,6 @@ namespace bench {
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr std::size_t kFrameBytes = std::size_t(kWidth) * kHeight * 2;  // 600 KiB of 16-bit pixels
-constexpr std::uint32_t kKey565 = 0xF81F;
 
 struct Display : test::Display {
     IDirectDrawSurface* sprites = nullptr;

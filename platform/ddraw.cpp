@@ -532,26 +532,6 @@ int ShownFrameCount()
     return gShownFrames;
 }
 
-COLORREF PixelToColor(std::uint16_t pixel)
-{
-    SDL_PixelFormat* format = SDL_AllocFormat(SDL_PIXELFORMAT_RGB565);
-    Uint8 r = 0, g = 0, b = 0;
-    SDL_GetRGB(pixel, format, &r, &g, &b);
-    SDL_FreeFormat(format);
-    return RGB(r, g, b);
-}
-
-bool SaveFrameBmp(const Frame& frame, const std::string& path)
-{
-    if (frame.width == 0) return false;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(frame.pixels.data()), frame.width,
-                                                        frame.height, 16, frame.width * 2, SDL_PIXELFORMAT_RGB565);
-    if (s == nullptr) return false;
-    const bool ok = SDL_SaveBMP(s, path.c_str()) == 0;
-    SDL_FreeSurface(s);
-    return ok;
-}
-
 }  // namespace platform_test
 
 #endif  // LORVEX_TEST_HOOKS

@@ -69,10 +69,6 @@ struct Frame {
 Frame PresentedFrame();
 int PresentCount();
 int ShownFrameCount();
-// Converts a 16-bit pixel of the display's format back to a colour.
-COLORREF PixelToColor(std::uint16_t pixel);
-// Writes a frame as a 24-bit BMP file, for looking at it.
-bool SaveFrameBmp(const Frame& frame, const std::string& path);
 
 // Input, pushed as SDL events; points are picture coordinates (0..639, 0..479).
 void PushKey(unsigned sdlScancode, bool down, bool repeat = false);

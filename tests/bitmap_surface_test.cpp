@@ -5,15 +5,15 @@
 #include <climits>
 #include <cstdio>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/bmp_check.h"
 #include "platform/embedded_file.h"
-#include "tests/support/app_harness.h"
+#include "platform/test_hooks.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/display_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 #include "tests/support/sanitizer.h"
 
 namespace {
@@ -223,34 +223,34 @@ std::vector<BadPicture> BadPictures()
     bad.push_back({"header only", good.substr(0, 54)});
     bad.push_back({"truncated pixels", good.substr(0, good.size() - 9)});
     std::string b = good;
-    test::Put32(b, 18, 100000);  // width past any picture
+    test::PutLe(b, 18, 100000, 4);  // width past any picture
     bad.push_back({"too wide", b});
     b = good;
-    test::Put32(b, 22, 0x80000000u);  // height INT_MIN
+    test::PutLe(b, 22, 0x80000000u, 4);  // height INT_MIN
     bad.push_back({"height INT_MIN", b});
     b = good;
-    test::Put32(b, 18, 60000);
-    test::Put32(b, 22, 60000);  // billions of pixels in a small file
+    test::PutLe(b, 18, 60000, 4);
+    test::PutLe(b, 22, 60000, 4);  // billions of pixels in a small file
     bad.push_back({"billions of pixels", b});
     b = good;
-    test::Put32(b, 46, 1000);  // more colours than 8 bits hold
+    test::PutLe(b, 46, 1000, 4);  // more colours than 8 bits hold
     bad.push_back({"palette too long", b});
     b = good.substr(0, 54 + 100);  // palette runs past the end
     bad.push_back({"palette past the end", b});
     b = good;
-    test::Put32(b, 10, 0x7FFFFFF0u);  // pixels beyond the file
+    test::PutLe(b, 10, 0x7FFFFFF0u, 4);  // pixels beyond the file
     bad.push_back({"pixel offset past the end", b});
     b = good;
-    test::Put16(b, 28, 7);
+    test::PutLe(b, 28, 7, 2);
     bad.push_back({"seven bits per pixel", b});
     b = good;
-    test::Put32(b, 30, 1);  // run-length compressed
+    test::PutLe(b, 30, 1, 4);  // run-length compressed
     bad.push_back({"compressed", b});
     b = good;
-    test::Put32(b, 14, 0xFFFFFFF0u);  // info header larger than the file
+    test::PutLe(b, 14, 0xFFFFFFF0u, 4);  // info header larger than the file
     bad.push_back({"huge info header", b});
     b = good;
-    test::Put32(b, 18, 0);
+    test::PutLe(b, 18, 0, 4);
     bad.push_back({"zero width", b});
     return bad;
 }
@@ -279,19 +279,15 @@ TEST_F(BitmapSurfaceTest, AFolderOrOversizedFileIsNoPicture)
 // surface of the picture's size, then its colour key); -1 when the load failed.
 double PeakMiBLoading(const std::string& path)
 {
-    const pid_t child = fork();
-    if (child == 0) {
+    const test::Ending loaded = test::Child([&path] {
         IDirectDraw* device = nullptr;
-        if (DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) _exit(2);
+        if (DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return 2;
         IDirectDrawSurface* surface = LoadBitmapSurface(device, path.c_str(), 0, 0);
-        if (surface == nullptr) _exit(1);
+        if (surface == nullptr) return 1;
         SetSurfaceColorKey(surface, kTransparentColor);
-        _exit(0);
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return usage.ru_maxrss / 1024.0;
+        return 0;
+    }).Wait();
+    return loaded.status == 0 ? loaded.peakKiB / 1024.0 : -1;
 }
 
 // The largest picture a file may hold, at its most memory-hungry depths (a 1-bit file decodes to

@@ -47,7 +47,7 @@ TEST_F(DisplayDeviceTest, FlipPresentsTheBackBuffer)
     ASSERT_EQ(frame.height, 480);
     EXPECT_EQ(frame.At(0, 0), 0x07E0);
     EXPECT_EQ(frame.At(639, 479), 0xF800);
-    EXPECT_EQ(platform_test::PixelToColor(frame.At(0, 0)), RGB(0, 255, 0));
+    EXPECT_EQ(test::PixelToColor(frame.At(0, 0)), RGB(0, 255, 0));
 }
 
 TEST_F(DisplayDeviceTest, BlitsStayInsideBothSurfaces)

@@ -1,5 +1,6 @@
-// The rules of a round stepped tick by tick on the real program's game screen: movement,
-// steering keys, collisions, food and bonus.
+// The rules of a round stepped tick by tick: movement, steering keys, collisions, food and
+// bonus; on a game screen of their own where no key or window takes part, else on the real
+// program's.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ std::vector<Segment> Repeat(Segment s, int n)
 
 // ---- setting up a round
 
-class StartRoundTest : public test::GameFixture {};
+class StartRoundTest : public test::RulesFixture {};
 
 TEST_F(StartRoundTest, WormsStartStackedOnTheirPointsAndAOneWormRoundLeavesTheSecondAlone)
 {
@@ -253,7 +254,7 @@ TEST(TurnKeysWithoutKeyboardTest, NoDeviceOrAFailedAcquisitionRunsStraight)
 
 // ---- collisions
 
-class CollisionTest : public test::GameFixture {
+class CollisionTest : public test::RulesFixture {
 protected:
     // One worm coiled on (300, 300), the other far off on (500, 100), both heads exact.
     void StartOnPoints(int worms)
@@ -347,7 +348,7 @@ TEST_F(CollisionTest, InAOneWormRoundTheSecondRecordIsNotTestedButCountsTheCrash
 
 // ---- food, bonus and their placement
 
-class ItemsTest : public test::GameFixture {};
+class ItemsTest : public test::RulesFixture {};
 
 TEST_F(ItemsTest, RandomReachesBeyondItsArgument)
 {

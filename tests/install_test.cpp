@@ -2,20 +2,17 @@
 // game that runs from there with nothing beside it.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <zlib.h>
 
-#include "tests/support/app_harness.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -27,37 +24,15 @@ struct ProgramRun {
     std::string output;  // standard output and error together
 };
 
-// Runs argv without a shell in folder `cwd`, output captured; `asUser` >= 0 drops root to
-// that user and group first; `stopAfterMs` > 0 sends SIGTERM when still running by then.
-ProgramRun RunProgram(const std::vector<std::string>& argv, const std::string& cwd, int asUser = -1, int stopAfterMs = 0)
+// Runs the command in `folder`, its output captured; with a time limit, sends SIGTERM when it
+// still runs by then.
+ProgramRun RunIn(const std::string& folder, test::Command command, int limitMs = 0)
 {
     test::TempFolder out;
-    const std::string log = out.File("output.txt");
-    pid_t child = fork();
-    if (child == 0) {
-        int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || dup2(fd, 1) < 0 || dup2(fd, 2) < 0 || chdir(cwd.c_str()) != 0) _exit(126);
-        if (asUser >= 0 && (setgroups(0, nullptr) != 0 || setgid(asUser) != 0 || setuid(asUser) != 0)) _exit(126);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    ProgramRun run;
-    int status = 0;
-    bool done = false;
-    for (int waited = 0; stopAfterMs > 0 && waited < stopAfterMs && !done; waited += 10) {
-        done = waitpid(child, &status, WNOHANG) == child;
-        if (!done) usleep(10 * 1000);
-    }
-    if (!done) {
-        if (stopAfterMs > 0) kill(child, SIGTERM);
-        waitpid(child, &status, 0);
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.output = test::ReadFile(log);
-    return run;
+    command.folder = folder;
+    command.output = out.File("output.txt");
+    const int status = test::RunProgram(command, limitMs).status;
+    return {status, test::ReadFile(command.output)};
 }
 
 bool IsFile(const std::string& path, bool executable = false)
@@ -109,7 +84,7 @@ protected:
     void SetUp() override
     {
         prefix_ = root_.File("prefix");
-        install_ = RunProgram({CMAKE_COMMAND_PATH, "--install", LORVEX_BUILD_DIR, "--prefix", prefix_}, root_.Path());
+        install_ = RunIn(root_.Path(), {{CMAKE_COMMAND_PATH, "--install", LORVEX_BUILD_DIR, "--prefix", prefix_}});
         ASSERT_EQ(install_.status, 0) << install_.output;
     }
     std::string Installed(const std::string& relative) const { return prefix_ + "/" + relative; }
@@ -146,12 +121,8 @@ TEST_F(InstallTest, IconsAreTheGeneratorsPngsAtTheSizeTheirFolderNames)
         const std::string png = test::ReadFile(Icon(size));
         ASSERT_GE(png.size(), 24u);
         EXPECT_EQ(png.substr(1, 3), "PNG");
-        auto be32 = [&](size_t at) {
-            return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
-                   (uint32_t(uint8_t(png[at + 2])) << 8) | uint8_t(png[at + 3]);
-        };
-        EXPECT_EQ(be32(16), uint32_t(size));
-        EXPECT_EQ(be32(20), uint32_t(size));
+        EXPECT_EQ(test::GetBe32(png, 16), uint32_t(size));
+        EXPECT_EQ(test::GetBe32(png, 20), uint32_t(size));
         EXPECT_EQ(png, test::ReadFile(std::string(LORVEX_SOURCE_DIR) + "/res/lorvex-" + std::to_string(size) + ".png"));
     }
 }
@@ -169,7 +140,7 @@ TEST_F(InstallTest, DesktopEntryStartsTheGameWithItsIconAmongArcadeGames)
     EXPECT_FALSE(DesktopValue(entry, "Keywords").empty());
     const std::string validator = OnPath("desktop-file-validate");
     if (validator.empty()) GTEST_SKIP() << "desktop-file-validate is not installed (./build.sh test installs it)";
-    ProgramRun check = RunProgram({validator, Installed("share/applications/" + kAppId + ".desktop")}, root_.Path());
+    ProgramRun check = RunIn(root_.Path(), {{validator, Installed("share/applications/" + kAppId + ".desktop")}});
     EXPECT_EQ(check.status, 0) << check.output;
     EXPECT_EQ(check.output, "");
 }
@@ -186,8 +157,8 @@ TEST_F(InstallTest, MetainfoDescribesTheGameItsControlsAndRelease)
     EXPECT_EQ(meta.find('@'), std::string::npos) << "a template value was left unfilled";
     const std::string validator = OnPath("appstreamcli");
     if (validator.empty()) GTEST_SKIP() << "appstreamcli is not installed (./build.sh test installs it)";
-    ProgramRun check = RunProgram({validator, "validate", "--no-net", Installed("share/metainfo/" + kAppId + ".metainfo.xml")},
-                           root_.Path());
+    ProgramRun check =
+        RunIn(root_.Path(), {{validator, "validate", "--no-net", Installed("share/metainfo/" + kAppId + ".metainfo.xml")}});
     EXPECT_EQ(check.status, 0) << check.output;
 }
 
@@ -206,11 +177,7 @@ TEST_F(InstallTest, InstalledGameRunsFromAnyFolderWithNothingBesideIt)
     test::TempFolder elsewhere;  // an empty working folder, far from the build and the sources
     const std::string home = elsewhere.File("home");
     ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
-    setenv("HOME", home.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ProgramRun game = RunProgram({Installed("bin/lorvex")}, elsewhere.Path(), -1, 1000);
+    ProgramRun game = RunIn(elsewhere.Path(), {{Installed("bin/lorvex")}, {"HOME=" + home, "XDG_DATA_HOME"}}, 1000);
     EXPECT_EQ(game.status, 0) << game.output;
     // A clean start and end: the level was read and written back where players keep it.
     EXPECT_EQ(test::ReadFile(home + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");
@@ -220,18 +187,18 @@ TEST_F(InstallTest, APrefixWithoutWriteAccessFailsWithTheInstallersOwnMessage)
 {
     const std::string locked = root_.File("locked");
     ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
-    int user = -1;
-    if (geteuid() == 0) {
-        user = 65534;  // nobody: root may write anywhere
-    } else {
+    // Root may write anywhere, so there the installer runs as "nobody"; others meet a read-only folder.
+    if (geteuid() != 0) {
         ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
     }
     // The installer must still read the build folder as that user.
     chmod(root_.Path().c_str(), 0755);
-    ProgramRun probe = RunProgram({"/bin/sh", "-c", std::string("test -r '") + LORVEX_BUILD_DIR + "/cmake_install.cmake'"},
-                           root_.Path(), user);
-    if (probe.status != 0) GTEST_SKIP() << "the build folder cannot be read without root";
-    ProgramRun run = RunProgram({CMAKE_COMMAND_PATH, "--install", LORVEX_BUILD_DIR, "--prefix", locked + "/usr"}, root_.Path(), user);
+    test::Command probe{{"/bin/sh", "-c", std::string("test -r '") + LORVEX_BUILD_DIR + "/cmake_install.cmake'"}};
+    probe.unprivileged = true;
+    if (RunIn(root_.Path(), probe).status != 0) GTEST_SKIP() << "the build folder cannot be read without root";
+    test::Command install{{CMAKE_COMMAND_PATH, "--install", LORVEX_BUILD_DIR, "--prefix", locked + "/usr"}};
+    install.unprivileged = true;
+    ProgramRun run = RunIn(root_.Path(), install);
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.output.find("cannot create directory: " + locked + "/usr"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("Maybe need administrative privileges."), std::string::npos) << run.output;

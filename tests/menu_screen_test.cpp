@@ -35,8 +35,6 @@ constexpr POINT kExit{320, 320};
 constexpr POINT kBack{320, 425};
 constexpr POINT kNowhere{100, 400};
 
-constexpr std::uint16_t kKey565 = 0xF81F;
-
 void Move(POINT p)
 {
     platform_test::PushMouseMove(p.x, p.y);
@@ -79,7 +77,7 @@ int PixelsOffFrame(const Frame& shown, IDirectDrawSurface* picture, const CSprit
         for (int x = r.left; x < r.right; ++x) {
             const int sx = button.sourceX + frame * button.frameWidth + (x - r.left);
             const std::uint16_t strip = test::RawPixel(picture, sx, button.sourceY + (y - r.top));
-            const std::uint16_t expected = strip == kKey565 ? test::RawPixel(picture, x, y) : strip;
+            const std::uint16_t expected = strip == test::kKey565 ? test::RawPixel(picture, x, y) : strip;
             off += shown.At(x, y) != expected;
         }
     }
@@ -345,7 +343,7 @@ Ink LevelInk(const Frame& shown)
     for (int x = 300; x < 340; ++x) {
         bool any = false;
         for (int y = 110; y < 130; ++y) {
-            const COLORREF c = platform_test::PixelToColor(shown.At(x, y));
+            const COLORREF c = test::PixelToColor(shown.At(x, y));
             const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
             ink.whiteOnBlack = ink.whiteOnBlack && std::abs(r - g) < 9 && std::abs(g - b) < 9;
             if (r < 128) continue;
@@ -372,7 +370,7 @@ TEST(MenuLevelTest, LevelIsWrittenWhiteOnBlackCentredAtTheTopOfItsBox)
         if (level == 20) test::SaveScreenshot(shown, "menu-level-20");
         const Ink ink = LevelInk(shown);
         EXPECT_TRUE(ink.whiteOnBlack) << level;
-        EXPECT_EQ(platform_test::PixelToColor(shown.At(300, 129)), RGB(0, 0, 0)) << level;
+        EXPECT_EQ(test::PixelToColor(shown.At(300, 129)), RGB(0, 0, 0)) << level;
         // Centred across: as much black on either side of the number, give or take a pixel.
         EXPECT_LE(std::abs((ink.left - 300) - (339 - ink.right)), 1) << level;
         // At the top: the number starts within the first rows and stays inside the box.

@@ -12,32 +12,9 @@
 
 namespace {
 
-constexpr std::uint16_t kKey565 = 0xF81F;
-
-// Every 16-bit pixel of a surface, row by row, read under one lock.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint16_t> at;
-    std::uint16_t operator()(int x, int y) const { return at[static_cast<size_t>(y) * width + x]; }
-};
-
-Pixels Read(IDirectDrawSurface* surface)
-{
-    Pixels p;
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof(desc);
-    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return p;
-    p.width = static_cast<int>(desc.dwWidth);
-    p.height = static_cast<int>(desc.dwHeight);
-    p.at.resize(static_cast<size_t>(p.width) * p.height);
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            p.at[static_cast<size_t>(y) * p.width + x] =
-                static_cast<const std::uint16_t*>(desc.lpSurface)[(y * desc.lPitch) / 2 + x];
-    surface->Unlock(nullptr);
-    return p;
-}
+using platform_test::Frame;
+using test::kKey565;
+using test::Read;
 
 class PictureDisplayTest : public ::testing::Test {
 protected:
@@ -65,7 +42,7 @@ protected:
         return s;
     }
     // The field, as every game tick starts its frame.
-    Pixels DrawField()
+    Frame DrawField()
     {
         EXPECT_EQ(display.back->BltFast(0, 0, ground, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
         return Read(display.back);
@@ -102,7 +79,7 @@ TEST_F(PictureDisplayTest, LoadAtTheirSizesWithMagentaAsTheKey)
 
 TEST_F(PictureDisplayTest, EverySpriteCellShowsTheFieldAtItsCornersAndOnlyInsideItsSquare)
 {
-    const Pixels field = DrawField();
+    const Frame field = DrawField();
     ASSERT_EQ(field.width, 640);
     // Each cell at its own place on the open field, apart from the others.
     auto placeX = [](int c) { return 100 + 40 * c; };
@@ -112,13 +89,13 @@ TEST_F(PictureDisplayTest, EverySpriteCellShowsTheFieldAtItsCornersAndOnlyInside
             RECT cell{21 * c, 21 * r, 21 * c + 20, 21 * r + 20};
             ASSERT_EQ(display.back->BltFast(placeX(c), placeY(r), sprites, &cell, DDBLTFAST_SRCCOLORKEY), DD_OK);
         }
-    const Pixels drawn = Read(display.back);
+    const Frame drawn = Read(display.back);
 
     int changedOutside = 0;
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
             const bool inCell = x >= 100 && x < 220 && (x - 100) % 40 < 20 && y >= 60 && y < 380 && (y - 60) % 40 < 20;
-            if (!inCell && drawn(x, y) != field(x, y)) ++changedOutside;
+            if (!inCell && drawn.At(x, y) != field.At(x, y)) ++changedOutside;
         }
     EXPECT_EQ(changedOutside, 0);
 
@@ -130,26 +107,26 @@ TEST_F(PictureDisplayTest, EverySpriteCellShowsTheFieldAtItsCornersAndOnlyInside
             for (int corner = 0; corner < 4; ++corner) {
                 const int cx = x + (corner & 1) * 19;
                 const int cy = y + (corner >> 1) * 19;
-                EXPECT_EQ(drawn(cx, cy), field(cx, cy)) << "corner " << corner;
+                EXPECT_EQ(drawn.At(cx, cy), field.At(cx, cy)) << "corner " << corner;
             }
             // The living rows are whole discs; the crash rows break up, so only ask that they draw.
             if (r <= 2) {
-                EXPECT_NE(drawn(x + 10, y + 10), field(x + 10, y + 10));
+                EXPECT_NE(drawn.At(x + 10, y + 10), field.At(x + 10, y + 10));
             }
             int visible = 0;
             for (int dy = 0; dy < 20; ++dy)
-                for (int dx = 0; dx < 20; ++dx) visible += drawn(x + dx, y + dy) != field(x + dx, y + dy);
+                for (int dx = 0; dx < 20; ++dx) visible += drawn.At(x + dx, y + dy) != field.At(x + dx, y + dy);
             EXPECT_GT(visible, 0);
         }
 
     // What reaches the screen is this frame.
     ASSERT_EQ(display.primary->Flip(nullptr, 0), DD_OK);
-    EXPECT_TRUE(platform_test::PresentedFrame().pixels == drawn.at);
+    EXPECT_TRUE(platform_test::PresentedFrame().pixels == drawn.pixels);
 }
 
 TEST_F(PictureDisplayTest, HiddenButtonFramesAndTheStripEndsDrawNothing)
 {
-    const Pixels field = DrawField();
+    const Frame field = DrawField();
     struct Strip {
         IDirectDrawSurface* surface;
         LONG top;
@@ -161,12 +138,12 @@ TEST_F(PictureDisplayTest, HiddenButtonFramesAndTheStripEndsDrawNothing)
         RECT end{600, s.top, 640, s.top + 30};
         ASSERT_EQ(display.back->BltFast(245, 225, s.surface, &hidden, DDBLTFAST_SRCCOLORKEY), DD_OK);
         ASSERT_EQ(display.back->BltFast(300, 300, s.surface, &end, DDBLTFAST_SRCCOLORKEY), DD_OK);
-        EXPECT_TRUE(Read(display.back).at == field.at);
+        EXPECT_TRUE(Read(display.back).pixels == field.pixels);
 
         // The plain frame at the same place does draw: the strip is where it is looked for.
         RECT plain{0, s.top, 150, s.top + 30};
         ASSERT_EQ(display.back->BltFast(245, 225, s.surface, &plain, DDBLTFAST_SRCCOLORKEY), DD_OK);
-        EXPECT_FALSE(Read(display.back).at == field.at);
+        EXPECT_FALSE(Read(display.back).pixels == field.pixels);
         DrawField();
     }
 }
@@ -177,11 +154,11 @@ TEST_F(PictureDisplayTest, KeyedScreenPicturesCoverTheWholeFrame)
         DrawField();
         RECT top{0, 0, 640, 480};
         ASSERT_EQ(display.back->BltFast(0, 0, picture, &top, DDBLTFAST_SRCCOLORKEY), DD_OK);
-        const Pixels drawn = Read(display.back);
-        const Pixels source = Read(picture);
+        const Frame drawn = Read(display.back);
+        const Frame source = Read(picture);
         int differing = 0;
         for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) differing += drawn(x, y) != source(x, y);
+            for (int x = 0; x < 640; ++x) differing += drawn.At(x, y) != source.At(x, y);
         EXPECT_EQ(differing, 0) << (picture == menu ? "menu" : "about");
     }
 }

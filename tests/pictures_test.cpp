@@ -4,22 +4,18 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <zlib.h>
 
 #include "platform/embedded_file.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -40,13 +36,6 @@ bool NearMagenta(const Rgb& c)
     return rb && ((c.g >> 2) == 0 || (c.g >> 3) == 0);
 }
 
-uint32_t Le(const std::vector<uint8_t>& d, size_t at, int bytes)
-{
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | d[at + i];
-    return v;
-}
-
 // The pixels of an 8-bit palettised DIB: a BITMAPINFOHEADER, 256 palette
 // entries, then the rows. `height` in the header may be doubled (icons).
 struct Picture {
@@ -59,11 +48,11 @@ struct Picture {
 // Reads a DIB starting at its info header; rows = pixel rows to read.
 bool ReadDib(const std::vector<uint8_t>& d, size_t info, size_t pixels, int rows, Picture* p)
 {
-    if (info + 40 + 1024 > d.size() || Le(d, info, 4) != 40) return false;
-    p->width = static_cast<int32_t>(Le(d, info + 4, 4));
-    p->headerHeight = static_cast<int32_t>(Le(d, info + 8, 4));
-    p->bits = static_cast<int>(Le(d, info + 14, 2));
-    p->compression = static_cast<int>(Le(d, info + 16, 4));
+    if (info + 40 + 1024 > d.size() || test::GetLe(d, info, 4) != 40) return false;
+    p->width = static_cast<int32_t>(test::GetLe(d, info + 4, 4));
+    p->headerHeight = static_cast<int32_t>(test::GetLe(d, info + 8, 4));
+    p->bits = static_cast<int>(test::GetLe(d, info + 14, 2));
+    p->compression = static_cast<int>(test::GetLe(d, info + 16, 4));
     if (p->bits != 8 || p->width <= 0 || p->width > 4096 || rows <= 0 || rows > 4096) return false;
     p->height = rows;
     for (int i = 0; i < 256; ++i) {
@@ -80,9 +69,9 @@ bool ReadDib(const std::vector<uint8_t>& d, size_t info, size_t pixels, int rows
 
 bool ParseBmp(const std::vector<uint8_t>& d, Picture* p)
 {
-    if (d.size() < 14 + 40 || d[0] != 'B' || d[1] != 'M' || Le(d, 2, 4) != d.size()) return false;
-    int32_t h = static_cast<int32_t>(Le(d, 22, 4));
-    return ReadDib(d, 14, Le(d, 10, 4), h, p);
+    if (d.size() < 14 + 40 || d[0] != 'B' || d[1] != 'M' || test::GetLe(d, 2, 4) != d.size()) return false;
+    int32_t h = static_cast<int32_t>(test::GetLe(d, 22, 4));
+    return ReadDib(d, 14, test::GetLe(d, 10, 4), h, p);
 }
 
 std::vector<uint8_t> Embedded(const char* name)
@@ -112,66 +101,32 @@ bool IsMagenta(const Rgb& c) { return c == kMagenta; }
 bool NotMagenta(const Rgb& c) { return !(c == kMagenta); }
 bool IsRed(const Rgb& c) { return c.r > 170 && c.g < 100 && c.b < 100; }
 
-std::vector<uint8_t> ReadFile(const std::string& path)
+std::vector<uint8_t> ReadBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string bytes = test::ReadFile(path);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-// Runs the generator without a shell; its standard error goes to errPath.
-int RunGenerator(const std::vector<std::string>& args, const std::string& errPath)
+// Runs the generator; its standard output and error go to the file named.
+int RunGenerator(const std::vector<std::string>& args, const std::string& outputPath)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd >= 0) dup2(fd, 2);
-        std::vector<char*> argv{const_cast<char*>(PICTURE_MAKER_PATH)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(PICTURE_MAKER_PATH, argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    test::Command command{{PICTURE_MAKER_PATH}};
+    command.argv.insert(command.argv.end(), args.begin(), args.end());
+    command.output = outputPath;
+    return test::RunProgram(command).status;
 }
 
 const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",    "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
                                 "lorvex.ico",     "lorvex-64.bmp",  "lorvex-16.png",  "lorvex-32.png",
                                 "lorvex-48.png",  "lorvex-64.png",  "lorvex-128.png", "lorvex-256.png"};
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/lorvex-pictures-XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data())) path_ = buf.data();
-    }
-    ~TempFolder()
-    {
-        if (path_.empty()) return;
-        for (const char* f : kOutputs) std::remove((path_ + "/" + f).c_str());
-        std::remove((path_ + "/stderr.txt").c_str());
-        rmdir(path_.c_str());
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 TEST(PictureGenerator, RedrawsTheCommittedFilesByteForByte)
 {
-    TempFolder tmp;
-    ASSERT_FALSE(tmp.Path().empty());
+    test::TempFolder tmp;
     ASSERT_EQ(RunGenerator({tmp.Path()}, tmp.Path() + "/stderr.txt"), 0);
     for (const char* f : kOutputs) {
-        std::vector<uint8_t> drawn = ReadFile(tmp.Path() + "/" + f);
-        std::vector<uint8_t> committed = ReadFile(std::string(LORVEX_SOURCE_DIR) + "/res/" + f);
+        const std::string drawn = test::ReadFile(tmp.File(f));
+        const std::string committed = test::ReadFile(std::string(LORVEX_SOURCE_DIR) + "/res/" + f);
         ASSERT_FALSE(drawn.empty()) << f;
         EXPECT_TRUE(drawn == committed) << f << " differs from res/: run picture_maker res";
     }
@@ -179,18 +134,15 @@ TEST(PictureGenerator, RedrawsTheCommittedFilesByteForByte)
 
 TEST(PictureGenerator, FailsClearlyWithoutAUsableFolder)
 {
-    TempFolder tmp;
-    ASSERT_FALSE(tmp.Path().empty());
+    test::TempFolder tmp;
     const std::string err = tmp.Path() + "/stderr.txt";
     EXPECT_NE(RunGenerator({}, err), 0);
-    EXPECT_NE(ReadFile(err).size(), 0u) << "no usage message";
+    EXPECT_NE(test::ReadFile(err), "") << "no usage message";
     EXPECT_NE(RunGenerator({tmp.Path() + "/missing/deeper"}, err), 0);
-    std::vector<uint8_t> msg = ReadFile(err);
-    EXPECT_NE(std::string(msg.begin(), msg.end()).find("missing"), std::string::npos);
+    EXPECT_NE(test::ReadFile(err).find("missing"), std::string::npos);
     // A plain file where the folder should be.
     EXPECT_NE(RunGenerator({err}, err), 0);
-    msg = ReadFile(err);
-    EXPECT_NE(std::string(msg.begin(), msg.end()).find("not a folder"), std::string::npos);
+    EXPECT_NE(test::ReadFile(err).find("not a folder"), std::string::npos);
 }
 
 TEST(Pictures, HaveTheirSizesAsUncompressedEightBitBottomUpBitmaps)
@@ -395,19 +347,19 @@ TEST(AboutPicture, IsBlackWithWhiteCreditsAndOneStrip)
 
 TEST(Icon, HoldsFourSquareEightBitImagesWithMasks)
 {
-    std::vector<uint8_t> d = ReadFile(std::string(LORVEX_SOURCE_DIR) + "/res/lorvex.ico");
+    std::vector<uint8_t> d = ReadBytes(std::string(LORVEX_SOURCE_DIR) + "/res/lorvex.ico");
     ASSERT_GE(d.size(), 6u + 4 * 16);
-    EXPECT_EQ(Le(d, 0, 2), 0u);
-    EXPECT_EQ(Le(d, 2, 2), 1u);
-    ASSERT_EQ(Le(d, 4, 2), 4u);
+    EXPECT_EQ(test::GetLe(d, 0, 2), 0u);
+    EXPECT_EQ(test::GetLe(d, 2, 2), 1u);
+    ASSERT_EQ(test::GetLe(d, 4, 2), 4u);
     int sizes[] = {16, 32, 48, 64};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(sizes[i]);
         size_t e = 6 + 16 * i;
         EXPECT_EQ(d[e], sizes[i]);
         EXPECT_EQ(d[e + 1], sizes[i]);
-        EXPECT_EQ(Le(d, e + 6, 2), 8u);
-        size_t bytes = Le(d, e + 8, 4), at = Le(d, e + 12, 4);
+        EXPECT_EQ(test::GetLe(d, e + 6, 2), 8u);
+        size_t bytes = test::GetLe(d, e + 8, 4), at = test::GetLe(d, e + 12, 4);
         int n = sizes[i];
         size_t andStride = ((n + 31) / 32) * 4;
         ASSERT_EQ(bytes, 40u + 1024 + size_t(n) * n + andStride * n);
@@ -434,11 +386,6 @@ TEST(Icon, HoldsFourSquareEightBitImagesWithMasks)
 
 // ---- the icon as PNG files for desktops
 
-uint32_t Be32(const std::vector<uint8_t>& d, size_t at)
-{
-    return (uint32_t(d[at]) << 24) | (uint32_t(d[at + 1]) << 16) | (uint32_t(d[at + 2]) << 8) | d[at + 3];
-}
-
 int PaethPredictor(int a, int b, int c)
 {
     int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
@@ -462,15 +409,15 @@ bool DecodePng(const std::vector<uint8_t>& d, Png* png)
     bool header = false, end = false;
     for (size_t at = 8; !end;) {
         if (at + 12 > d.size()) return false;
-        const uint32_t length = Be32(d, at);
+        const uint32_t length = test::GetBe32(d, at);
         if (length > d.size() - at - 12) return false;
         const std::string type(d.begin() + at + 4, d.begin() + at + 8);
-        if (crc32(0, d.data() + at + 4, length + 4) != Be32(d, at + 8 + length)) return false;
+        if (crc32(0, d.data() + at + 4, length + 4) != test::GetBe32(d, at + 8 + length)) return false;
         const uint8_t* body = d.data() + at + 8;
         if (type == "IHDR") {
             if (length != 13 || body[8] != 8 || body[9] != 6 || body[12] != 0) return false;  // 8-bit RGBA, no interlace
-            png->width = int(Be32(d, at + 8));
-            png->height = int(Be32(d, at + 12));
+            png->width = int(test::GetBe32(d, at + 8));
+            png->height = int(test::GetBe32(d, at + 12));
             header = png->width > 0 && png->width <= 1024 && png->height > 0 && png->height <= 1024;
         } else if (type == "IDAT") {
             packed.insert(packed.end(), body, body + length);
@@ -503,7 +450,7 @@ Png LoadIconPng(int size)
 {
     Png png;
     const std::string path = std::string(LORVEX_SOURCE_DIR) + "/res/lorvex-" + std::to_string(size) + ".png";
-    EXPECT_TRUE(DecodePng(ReadFile(path), &png)) << path << " is not an 8-bit RGBA PNG";
+    EXPECT_TRUE(DecodePng(ReadBytes(path), &png)) << path << " is not an 8-bit RGBA PNG";
     return png;
 }
 

@@ -7,82 +7,29 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 #include <sys/file.h>
 
-#include "tests/support/app_harness.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
 
-// Sets an environment variable (or unsets it, for nullptr) until the end of the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        if (value != nullptr) ::setenv(name, value, 1);
-        else ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (had_) ::setenv(name_, old_.c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
-
 class ProfileStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/profile_store_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-
-    void TearDown() override
-    {
-        ::chmod(dir_.c_str(), 0700);
-        std::string command = "rm -rf '" + dir_ + "'";
-        (void)std::system(command.c_str());
-    }
-
     std::string SettingsPath() const { return dir_ + "/settings.ini"; }
-
-    void WriteRaw(const std::string& content) const
-    {
-        std::ofstream out(SettingsPath(), std::ios::binary | std::ios::trunc);
-        out << content;
-    }
-
-    std::string ReadRaw() const
-    {
-        std::ifstream in(SettingsPath(), std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
+    void WriteRaw(const std::string& content) const { test::WriteFile(SettingsPath(), content); }
+    std::string ReadRaw() const { return test::ReadFile(SettingsPath()); }
     std::vector<std::string> FolderEntries() const { return test::FolderEntries(dir_); }
 
-    std::string dir_;
+    test::TempFolder folder_;
+    const std::string dir_ = folder_.Path();
 };
 
 TEST_F(ProfileStoreTest, PathsFollowTheFolder)
@@ -304,34 +251,21 @@ TEST_F(ProfileStoreFailureTest, NoUsableFolder)
     EXPECT_TRUE(FolderEntries().empty());
 }
 
-// SDL takes the folder from XDG_DATA_HOME, else HOME; both are put back afterwards.
+// SDL takes the folder from XDG_DATA_HOME, else HOME; without either there is none.
 TEST_F(ProfileStoreTest, DefaultFolderComesFromTheDataHome)
 {
-    const char* names[] = {"XDG_DATA_HOME", "HOME"};
-    std::vector<std::pair<bool, std::string>> saved;
-    for (const char* name : names) {
-        const char* value = std::getenv(name);
-        saved.emplace_back(value != nullptr, value ? value : "");
-    }
-
-    ::setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+    test::ScopedEnv dataHome("XDG_DATA_HOME", dir_.c_str());
     const std::string folder = ProfileStore::DefaultFolder("Tamberlo", "lorvex");
-    struct stat st;
-    const bool isFolder = ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    ::unsetenv("XDG_DATA_HOME");
-    ::unsetenv("HOME");
-    const std::string homeless = ProfileStore::DefaultFolder("Tamberlo", "lorvex");
-
-    for (size_t i = 0; i < saved.size(); ++i) {
-        if (saved[i].first) ::setenv(names[i], saved[i].second.c_str(), 1);
-        else ::unsetenv(names[i]);
-    }
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.rfind(dir_ + "/", 0), 0u) << folder;
     EXPECT_NE(folder.back(), '/');
-    EXPECT_TRUE(isFolder);
-    EXPECT_EQ(homeless, "");
+    struct stat st;
+    EXPECT_TRUE(::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
     EXPECT_EQ(ProfileStore::DefaultFolder("Tamberlo", nullptr), "");
+
+    test::ScopedEnv noDataHome("XDG_DATA_HOME", nullptr);
+    test::ScopedEnv noHome("HOME", nullptr);
+    EXPECT_EQ(ProfileStore::DefaultFolder("Tamberlo", "lorvex"), "");
 }
 
 // ---- Ways a player lost the level before, each found by trying it as a new user would.
@@ -371,7 +305,7 @@ TEST_F(ProfileStoreTest, AnUnreadableFileLosesTheLevelOnlyOnce)
 // Reading needs no write access: a read-only folder, or an immutable one, still gives level 7.
 TEST_F(ProfileStoreTest, AReadOnlyFolderStillGivesTheStoredLevel)
 {
-    ScopedEnv dataHome("XDG_DATA_HOME", dir_.c_str());
+    test::ScopedEnv dataHome("XDG_DATA_HOME", dir_.c_str());
     const std::string folder = ProfileStore::DefaultFolder("Tamberlo", "lorvex");
     ASSERT_FALSE(folder.empty());
     ASSERT_TRUE(test::WriteFile(folder + "/settings.ini", "[Nastaveni]\nlevel=7\n"));
@@ -502,7 +436,7 @@ TEST_F(ProfileStoreTest, AnEmptyOrRelativeDataHomeCountsAsUnset)
 {
     const std::string company = "lorvex-test-" + std::to_string(::getpid());
     const std::string atRoot = "/" + company;
-    ScopedEnv home("HOME", dir_.c_str());
+    test::ScopedEnv home("HOME", dir_.c_str());
     const std::string expected = dir_ + "/.local/share/" + company + "/game";
     char workingFolder[PATH_MAX];
     ASSERT_NE(::getcwd(workingFolder, sizeof workingFolder), nullptr);
@@ -510,7 +444,7 @@ TEST_F(ProfileStoreTest, AnEmptyOrRelativeDataHomeCountsAsUnset)
     ASSERT_EQ(::chdir((dir_ + "/work").c_str()), 0);
     std::vector<std::string> folders;
     for (const char* dataHome : {"", "relative/data"}) {
-        ScopedEnv data("XDG_DATA_HOME", dataHome);
+        test::ScopedEnv data("XDG_DATA_HOME", dataHome);
         folders.push_back(ProfileStore::DefaultFolder(company.c_str(), "game"));
         EXPECT_STREQ(std::getenv("XDG_DATA_HOME"), dataHome);   // the player's setting is left alone
     }

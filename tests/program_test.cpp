@@ -7,56 +7,34 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/support/app_harness.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 
 namespace {
 
 struct Outcome {
     int status = -1;  // -1 when a signal ended it
-    std::string errors;
+    std::string errors;       // what it wrote to standard output and error
     std::string level;        // the settings file afterwards
     std::string errorTarget;  // what its descriptor 2 was open on before the signal
 };
 
-// Starts the game with a fresh HOME, the dummy drivers and then the changes in `env` ("NAME=value"
-// sets, "NAME" unsets); unless it ends by itself within `ms`, sends it `signal`.
+// Starts the game with a fresh HOME, then the changes in `env`; unless it ends by itself
+// within `ms`, sends it `signal`.
 Outcome RunGame(const std::vector<std::string>& env, int ms = 1000, int signal = SIGTERM, bool closeStderr = false)
 {
     test::TempFolder home;
-    const std::string errors = home.File("stderr");
-    pid_t child = fork();
-    if (child == 0) {
-        setenv("HOME", home.Path().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
-        unsetenv("XDG_DATA_HOME");
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        for (const std::string& e : env) {
-            const size_t eq = e.find('=');
-            if (eq == std::string::npos) unsetenv(e.c_str());
-            else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-        }
-        if (closeStderr) close(2);
-        else dup2(open(errors.c_str(), O_WRONLY | O_CREAT, 0600), 2);
-        execl(LORVEX_PATH, "lorvex", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
+    test::Command command{{LORVEX_PATH}, {"HOME=" + home.Path(), "XDG_RUNTIME_DIR=" + home.Path(), "XDG_DATA_HOME"}};
+    command.env.insert(command.env.end(), env.begin(), env.end());
+    command.output = home.File("output");
+    command.closeErrors = closeStderr;
+    test::Child game(command);
     char target[256] = {};
-    for (int waited = 0; waitpid(child, &status, WNOHANG) != child; waited += 10) {
-        if (waited >= ms) {
-            readlink(("/proc/" + std::to_string(child) + "/fd/2").c_str(), target, sizeof target - 1);
-            kill(child, signal);
-            waitpid(child, &status, 0);
-            break;
-        }
-        usleep(10 * 1000);
-    }
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFile(errors),
+    const std::string errors = "/proc/" + std::to_string(game.Pid()) + "/fd/2";
+    if (!game.EndsWithin(ms)) readlink(errors.c_str(), target, sizeof target - 1);
+    return {game.Stop(signal).status, test::ReadFile(command.output),
             test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), target};
 }
 
@@ -95,13 +73,9 @@ TEST(ProgramTest, AnXServerFailingTheRendererNeverCrashesTheGame)
 {
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    const pid_t server = fork();
-    if (server == 0) {
-        dup2(open("/dev/null", O_WRONLY), 2);
-        const std::string fd = std::to_string(ready[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    test::Command xvfb({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp"});
+    xvfb.output = "/dev/null";
+    test::Child server(xvfb);
     close(ready[1]);
     char number[16] = {};
     const bool started = read(ready[0], number, sizeof number - 1) > 0;  // written once it serves
@@ -110,8 +84,7 @@ TEST(ProgramTest, AnXServerFailingTheRendererNeverCrashesTheGame)
     if (started)
         run = RunGame({"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number)),
                        "LIBGL_DRIVERS_PATH=/nonexistent", "ASAN_OPTIONS=detect_leaks=0"}, 3000);
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    server.Stop();
     if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
     EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.errors;
     EXPECT_EQ(run.level, kLevelOne);

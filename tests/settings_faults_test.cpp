@@ -129,13 +129,12 @@ TEST(SettingsFaultsTest, AnEmptyDataHomeKeepsTheLevelUnderHome)
 {
     const bool rootFolderBefore = Exists("/Tamberlo");
     test::AppHarness app;
-    setenv("XDG_DATA_HOME", "", 1);
+    test::ScopedEnv emptyDataHome("XDG_DATA_HOME", "");
     app.WriteSettings(kStored);
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(gLevel, 7);
     gLevel = 8;
     app.Stop();
-    unsetenv("XDG_DATA_HOME");
     const bool madeAtRoot = !rootFolderBefore && Exists("/Tamberlo");
     if (madeAtRoot) (void)std::system("rm -rf /Tamberlo");
     EXPECT_FALSE(madeAtRoot);

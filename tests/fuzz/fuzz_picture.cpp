@@ -7,8 +7,8 @@
 
 #include "gfx/bitmap_surface.h"
 #include "platform/test_hooks.h"
-#include "tests/fuzz/scratch_file.h"
 #include "tests/support/display_fixture.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -27,9 +27,11 @@ IDirectDraw* Device()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string path = fuzz::ScratchFolder() + "/picture.bmp";
+    static const test::TempFolder scratch("/dev/shm");   // in memory where the system offers it
+    static const std::string path = scratch.File("picture.bmp");
     static IDirectDrawSurface* const other = test::NewSurface(Device(), 23, 17);
-    fuzz::WriteWholeFile(path, data, size);
+    // Every later verdict would be about a stale file.
+    if (!test::WriteFile(path, std::string(reinterpret_cast<const char*>(data), size))) std::abort();
     platform_test::ResetFaults();   // the debug output the test build keeps would grow without end
 
     if (IDirectDrawSurface* surface = LoadBitmapSurface(Device(), path.c_str(), 0, 0)) {

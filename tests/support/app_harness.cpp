@@ -1,79 +1,12 @@
 #include "tests/support/app_harness.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <dirent.h>
-#include <ftw.h>
-
-#include "gfx/display.h"
-
-// The program defines this beside its application object; the tests keep their own.
-DirectInputHolder gDirectInput;
 
 namespace test {
-
-namespace {
-
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    chmod(path, 0700);
-    return remove(path);
-}
-
-}  // namespace
-
-TempFolder::TempFolder()
-{
-    char pattern[] = "/tmp/lorvex-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made != nullptr ? made : "/tmp";
-}
-
-TempFolder::~TempFolder()
-{
-    if (path_ != "/tmp") nftw(path_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return static_cast<bool>(out);
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (const dirent* e = readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 AppHarness::AppHarness()
 {
     UseHeadlessPlatform();
-    setenv("HOME", home_.Path().c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
     platform_test::ResetFaults();
     gLevel = 0;
 }

@@ -8,33 +8,16 @@
 #include "app/worm_app.h"
 #include "platform/test_hooks.h"
 #include "tests/support/display_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 
 namespace test {
-
-// A fresh, empty folder under /tmp, removed with everything in it at destruction.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-std::string ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& bytes);
-// The names in a folder, sorted, without "." and "..".
-std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Runs the real application object on the dummy video driver with a clock that only the
 // test moves: start-up, ticks, pushed input and the exit sequence of the program.
 class AppHarness {
 public:
-    AppHarness();  // HOME is a fresh temporary folder
+    AppHarness();  // HOME is a fresh temporary folder until the end
     ~AppHarness();
     AppHarness(const AppHarness&) = delete;
     AppHarness& operator=(const AppHarness&) = delete;
@@ -65,6 +48,8 @@ public:
 
 private:
     TempFolder home_;
+    ScopedEnv homeVariable_{"HOME", home_.Path().c_str()};
+    ScopedEnv dataHomeVariable_{"XDG_DATA_HOME", nullptr};
     std::unique_ptr<CWormApp> app_;
     bool started_ = false;
     bool stopped_ = false;

@@ -1,23 +1,14 @@
 #include "tests/support/bmp_file.h"
 
+#include "tests/support/files.h"
+
 namespace test {
-
-void Put16(std::string& bytes, size_t offset, std::uint16_t value)
-{
-    bytes[offset] = static_cast<char>(value & 0xFF);
-    bytes[offset + 1] = static_cast<char>(value >> 8);
-}
-
-void Put32(std::string& bytes, size_t offset, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
 
 std::string MakeBmp8(int width, int height, const std::vector<COLORREF>& palette,
                      const std::vector<std::uint8_t>& indices)
 {
     std::string bytes = MakeBlankBmp(width, height, 8);
-    Put32(bytes, 46, 256);
+    PutLe(bytes, 46, 256, 4);
     for (size_t i = 0; i < palette.size() && i < 256; ++i) {
         bytes[54 + i * 4 + 0] = static_cast<char>(GetBValue(palette[i]));
         bytes[54 + i * 4 + 1] = static_cast<char>(GetGValue(palette[i]));
@@ -45,13 +36,13 @@ std::string MakeBlankBmp(int width, int height, int bits)
     std::string bytes(offset + rowBytes * static_cast<size_t>(height), '\0');
     bytes[0] = 'B';
     bytes[1] = 'M';
-    Put32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
-    Put32(bytes, 10, static_cast<std::uint32_t>(offset));
-    Put32(bytes, 14, 40);
-    Put32(bytes, 18, static_cast<std::uint32_t>(width));
-    Put32(bytes, 22, static_cast<std::uint32_t>(height));
-    Put16(bytes, 26, 1);
-    Put16(bytes, 28, static_cast<std::uint16_t>(bits));
+    PutLe(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
+    PutLe(bytes, 10, static_cast<std::uint32_t>(offset), 4);
+    PutLe(bytes, 14, 40, 4);
+    PutLe(bytes, 18, static_cast<std::uint32_t>(width), 4);
+    PutLe(bytes, 22, static_cast<std::uint32_t>(height), 4);
+    PutLe(bytes, 26, 1, 2);
+    PutLe(bytes, 28, static_cast<std::uint32_t>(bits), 2);
     return bytes;
 }
 

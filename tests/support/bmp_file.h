@@ -17,8 +17,4 @@ std::string MakeSolidBmp8(int width, int height, COLORREF color);
 // An uncompressed BMP file of the given depth (1, 4, 8, 24 or 32 bits), every pixel 0 (black).
 std::string MakeBlankBmp(int width, int height, int bits);
 
-// Little-endian field writes, for damaging a file's header on purpose.
-void Put16(std::string& bytes, size_t offset, std::uint16_t value);
-void Put32(std::string& bytes, size_t offset, std::uint32_t value);
-
 }  // namespace test

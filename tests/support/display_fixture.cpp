@@ -3,9 +3,30 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/globals.h"
 #include "platform/internal.h"
 
+// The program defines this beside its application object; tests and benchmarks share this one.
+DirectInputHolder gDirectInput;
+
 namespace test {
+
+platform_test::Frame Read(IDirectDrawSurface* surface)
+{
+    platform_test::Frame frame;
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return frame;
+    frame.width = static_cast<int>(desc.dwWidth);
+    frame.height = static_cast<int>(desc.dwHeight);
+    for (DWORD y = 0; y < desc.dwHeight; ++y) {
+        const auto* row =
+            reinterpret_cast<const std::uint16_t*>(static_cast<const char*>(desc.lpSurface) + y * desc.lPitch);
+        frame.pixels.insert(frame.pixels.end(), row, row + desc.dwWidth);
+    }
+    surface->Unlock(nullptr);
+    return frame;
+}
 
 std::uint16_t RawPixel(IDirectDrawSurface* surface, int x, int y)
 {
@@ -57,6 +78,11 @@ HRESULT LostState(IDirectDrawSurface* surface)
     const HRESULT hr = surface->GetDC(&dc);
     if (hr == DD_OK) surface->ReleaseDC(dc);
     return hr;
+}
+
+COLORREF PixelToColor(std::uint16_t pixel)
+{
+    return RGB((pixel >> 11) * 255 / 31, ((pixel >> 5) & 0x3F) * 255 / 63, (pixel & 0x1F) * 255 / 31);
 }
 
 void UseHeadlessPlatform()

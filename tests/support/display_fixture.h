@@ -3,20 +3,27 @@
 #include <cstdint>
 
 #include "platform/ddraw.h"
+#include "platform/test_hooks.h"
 #include "platform/winuser.h"
 
 namespace test {
+
+// Magenta, the pictures' colour key, as a 5-6-5 pixel.
+constexpr std::uint16_t kKey565 = 0xF81F;
 
 // Sets the headless drivers and the test clock for the whole test program.
 void UseHeadlessPlatform();
 
 // 16-bit pixels read and written through Lock.
+platform_test::Frame Read(IDirectDrawSurface* surface);  // every pixel, under one lock
 std::uint16_t RawPixel(IDirectDrawSurface* surface, int x, int y);
 void SetRawPixel(IDirectDrawSurface* surface, int x, int y, std::uint16_t value);
 void FillRaw(IDirectDrawSurface* surface, std::uint16_t value);
 IDirectDrawSurface* NewSurface(IDirectDraw* device, int width, int height);
 // DD_OK, or DDERR_SURFACELOST while the surface is lost.
 HRESULT LostState(IDirectDrawSurface* surface);
+// The colour a 5-6-5 pixel shows, each part scaled to 0..255 as SDL scales it.
+COLORREF PixelToColor(std::uint16_t pixel);
 
 // A window with the display device in its 640 x 480 x 16 mode, a primary surface and
 // its back buffer, as start-up makes them; all released at destruction.

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "app/globals.h"
+#include "gfx/display.h"
 #include "platform/crt.h"
 
 bool operator==(const Segment& a, const Segment& b)
@@ -37,20 +39,21 @@ std::vector<int> BonusDraw(int x, int y, int kind, int stay)
     return draws;
 }
 
-Picture Read(IDirectDrawSurface* surface)
+void RulesFixture::SetUp()
 {
-    Picture picture;
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    if (surface->Lock(nullptr, &desc, 0, nullptr) != DD_OK) return picture;
-    picture.width = static_cast<int>(desc.dwWidth);
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-        const auto* row =
-            reinterpret_cast<const std::uint16_t*>(static_cast<const char*>(desc.lpSurface) + y * desc.lPitch);
-        picture.pixels.insert(picture.pixels.end(), row, row + desc.dwWidth);
-    }
-    surface->Unlock(nullptr);
-    return picture;
+    UseHeadlessPlatform();
+    platform_test::ResetFaults();
+    gLevel = kMinLevel;  // as on a first run
+    ASSERT_EQ(DirectDrawCreate(nullptr, &gDirectDraw, nullptr), DD_OK);
+    screen_ = std::make_unique<CGameScreen>();
+    game = screen_.get();
+}
+
+void RulesFixture::TearDown()
+{
+    screen_.reset();
+    if (gDirectDraw != nullptr) gDirectDraw->Release();
+    gDirectDraw = nullptr;
 }
 
 void GameFixture::SetUp()
@@ -67,7 +70,6 @@ void GameFixture::SetUp()
 int GameFixture::CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row,
                                 int behind) const
 {
-    constexpr std::uint16_t kKey565 = 0xF81F;
     int wrong = 0;
     for (int dy = 0; dy < 20; ++dy)
         for (int dx = 0; dx < 20; ++dx) {
@@ -81,7 +83,7 @@ int GameFixture::CellMismatches(const platform_test::Frame& frame, int x, int y,
     return wrong;
 }
 
-void GameFixture::StartRound(int worms, bool match, POINT bonus, POINT food)
+void RoundFixture::StartRound(int worms, bool match, POINT bonus, POINT food)
 {
     platform_test::ScriptRandom(BonusDraw(bonus.x, bonus.y, 1, 150));
     platform_test::ScriptRandom(ItemDraw(food.x, food.y));
@@ -89,14 +91,14 @@ void GameFixture::StartRound(int worms, bool match, POINT bonus, POINT food)
     ASSERT_EQ(platform_test::ScriptedRandomLeft(), 0);
 }
 
-void GameFixture::SetBody(int worm, const std::vector<Segment>& segments)
+void RoundFixture::SetBody(int worm, const std::vector<Segment>& segments)
 {
     SegmentList& body = game->worms[worm].body;
     while (body.GetCount() > 0) body.RemoveTail();
     for (const Segment& s : segments) body.AddTail(s);
 }
 
-std::vector<Segment> GameFixture::Body(int worm)
+std::vector<Segment> RoundFixture::Body(int worm)
 {
     std::vector<Segment> segments;
     SegmentList& body = game->worms[worm].body;
@@ -104,7 +106,7 @@ std::vector<Segment> GameFixture::Body(int worm)
     return segments;
 }
 
-void GameFixture::PlaceHead(int worm, double x, double y)
+void RoundFixture::PlaceHead(int worm, double x, double y)
 {
     WormRecord& record = game->worms[worm];
     record.headX = x;

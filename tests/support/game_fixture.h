@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "game/game_screen.h"
@@ -14,14 +15,6 @@ void PrintTo(const Segment& s, std::ostream* out);
 
 namespace test {
 
-// Every pixel of a surface, read in one lock.
-struct Picture {
-    int width = 0;
-    std::vector<std::uint16_t> pixels;
-    std::uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-Picture Read(IDirectDrawSurface* surface);
-
 constexpr int kFieldBehind = -1;  // a cell's magenta shows the field picture
 constexpr int kAnyBehind = -2;    // a cell's magenta is not looked at
 
@@ -30,30 +23,46 @@ std::vector<int> ItemDraw(int x, int y);
 // The same for the bonus: its point, its kind (-1, +1 or +2) and its stay (100..150 ticks).
 std::vector<int> BonusDraw(int x, int y, int kind, int stay);
 
-// The real program, started, with its game screen at hand: rounds are set up with the
-// items where the test wants them and stepped one tick at a time.
-class GameFixture : public ::testing::Test {
+// A round on a game screen: set up with the items where the test wants them, its worms
+// placed by hand, and stepped one tick at a time.
+class RoundFixture : public ::testing::Test {
 protected:
-    void SetUp() override;
-
     // A round with the bonus (a +1 staying 150 ticks) and the food drawn at the given points.
     void StartRound(int worms, bool match, POINT bonus = {600, 60}, POINT food = {60, 60});
     void SetBody(int worm, const std::vector<Segment>& segments);
     std::vector<Segment> Body(int worm);
     // Puts the head exactly on a point, its segment and the exact position together.
     void PlaceHead(int worm, double x, double y);
+
+    CGameScreen* game = nullptr;
+};
+
+// A game screen of its own over a display device without a window: the rules alone, with
+// no keyboard, and nothing drawn.
+class RulesFixture : public RoundFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::unique_ptr<CGameScreen> screen_;
+};
+
+// The real program, started, with its game screen at hand.
+class GameFixture : public RoundFixture {
+protected:
+    void SetUp() override;
+
     // A key pressed or released, as the keyboard layer sees it.
     void Key(unsigned sdlScancode, bool down);
-
     // Pixels of the 20 x 20 square centred on (x, y) that differ from the sprite cell at
     // (column, row), its magenta pixels showing the field (or the colour given).
     int CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row,
                        int behind = kFieldBehind) const;
 
     AppHarness app;
-    CGameScreen* game = nullptr;
-    Picture sprites;  // the sheet and the field as loaded at the start
-    Picture ground;
+    platform_test::Frame sprites;  // the sheet and the field as loaded at the start
+    platform_test::Frame ground;
 };
 
 }  // namespace test

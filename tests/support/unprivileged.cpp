@@ -7,8 +7,9 @@
 #include <linux/fs.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "tests/support/process.h"
 
 namespace test {
 
@@ -35,17 +36,13 @@ int GiveEntry(const char* path, const struct stat*, int, struct FTW*)
 
 int RunUnprivileged(const std::function<int()>& body)
 {
-    const bool root = geteuid() == 0;
-    if (root && !FindUnprivilegedUser()) return -1;
-    const pid_t child = fork();
-    if (child < 0) return -1;
-    if (child == 0) {
-        if (root && (setgroups(0, nullptr) != 0 || setgid(gGid) != 0 || setuid(gUid) != 0)) _exit(255);
-        _exit(body() & 0xFF);
-    }
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return Child([&body] { return BecomeUnprivileged() ? body() : 255; }).Wait().status;
+}
+
+bool BecomeUnprivileged()
+{
+    if (geteuid() != 0) return true;
+    return FindUnprivilegedUser() && setgroups(0, nullptr) == 0 && setgid(gGid) == 0 && setuid(gUid) == 0;
 }
 
 bool GiveToUnprivileged(const std::string& path)

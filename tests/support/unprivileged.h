@@ -7,8 +7,10 @@ namespace test {
 
 // Runs body in a forked child that file permissions bind as they bind a player: when the tests
 // run as root, the child first becomes "nobody", so a read-only folder or a mode-000 file stops
-// it. Returns the child's exit code (body's result, 0..255), or -1 when it could not run or died.
+// it. Returns the child's exit code (body's result, 0..255), or -1 when it died.
 int RunUnprivileged(const std::function<int()>& body);
+// What that child does first; false when it could not.
+bool BecomeUnprivileged();
 
 // Hands path and everything under it to the user RunUnprivileged runs as (nothing unless root).
 bool GiveToUnprivileged(const std::string& path);
