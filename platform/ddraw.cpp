@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -11,19 +13,18 @@ namespace {
 
 constexpr int kMaxSurfaceSide = 16384;
 
-// The rows from the first to the last in which two frames differ, none when they are the
-// same: a round, where little moves, uploads and enlarges only those.
-SDL_Rect ChangedRows(const SDL_Surface* a, const SDL_Surface* b)
+const char* RowOf(const SDL_Surface* s, int y)
 {
-    const auto same = [&](int y) {
-        return std::memcmp(static_cast<const char*>(a->pixels) + y * a->pitch,
-                           static_cast<const char*>(b->pixels) + y * b->pitch, static_cast<size_t>(a->w) * 2) == 0;
-    };
-    int top = 0;
-    while (top < a->h && same(top)) ++top;
-    int bottom = a->h;
-    while (bottom > top && same(bottom - 1)) --bottom;
-    return SDL_Rect{0, top, a->w, bottom - top};
+    return static_cast<const char*>(s->pixels) + y * s->pitch;
+}
+
+// Whether two frames differ in the rows from top to bottom: a round, where little moves,
+// scales and uploads only the rows that do.
+bool RowsDiffer(const SDL_Surface* a, const SDL_Surface* b, int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y)
+        if (std::memcmp(RowOf(a, y), RowOf(b, y), static_cast<size_t>(a->w) * 2) != 0) return true;
+    return false;
 }
 
 // The largest rectangle of the picture's shape that fits in w x h, centred.
@@ -44,35 +45,53 @@ int FloorDiv(long long a, long long b)
     return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b));
 }
 
-SDL_Surface* NewPixels(int width, int height)
+SDL_Surface* NewPixels(int width, int height, Uint32 format = SDL_PIXELFORMAT_RGB565)
 {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, SDL_BITSPERPIXEL(format), format);
     if (s != nullptr) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
     return s;
 }
 
-// The frames shown on the screen, scaled to fill it.
+// Owns an SDL object and ends it with SDL's own function for it.
+template <typename T, void (*End)(T*)>
+struct Ender {
+    void operator()(T* object) const { End(object); }
+};
+using Pixels = std::unique_ptr<SDL_Surface, Ender<SDL_Surface, SDL_FreeSurface>>;
+
+// The frames shown on the screen, scaled to fill it. The picture is drawn from 32-bit pixels:
+// at its own size for a whole multiple of it, enlarged with nearest-neighbour; any other size
+// is scaled here, enlarged by the next whole factor with nearest-neighbour and reduced with
+// linear filtering, so every picture pixel keeps the same size and sharp edges give or take
+// one screen pixel. A run of `period_` picture rows becomes place rows that read no row
+// outside it (each lies between two rows of its own run), so only the runs that changed are
+// scaled again, each exactly as in the whole picture.
 class Screen {
 public:
-    ~Screen() { DropRenderer(); }
     bool Open(SDL_Window* window, int width, int height);
-    bool MakeTextures();
-    void DropTextures();
-    void DropRenderer();
-    void Present(const SDL_Surface* picture, SDL_Rect rows);
+    void DropTexture() { texture_.reset(); }
+    void DropRenderer() { texture_.reset(); renderer_.reset(); }
+    // Shows the picture over `before`, the frame on the screen (null when unknown).
+    void Present(SDL_Surface* picture, const SDL_Surface* before);
+    // Makes the pixels for a place of w x h.
+    bool Fit(int w, int h);
+    // Scales the runs that differ from `before` (all without it) and uploads them to the texture,
+    // if one is given; returns the rows of `scaled` from the first to the last that changed.
+    SDL_Rect Update(SDL_Surface* picture, const SDL_Surface* before, SDL_Texture* texture = nullptr);
 
     int width = 0;
     int height = 0;
-    bool shown = false;  // the frame last presented is on the screen
+    bool shown = false;             // the frame last presented is on the screen
+    SDL_Surface* scaled = nullptr;  // the pixels drawn
 
 private:
-    SDL_Texture* Scaled(const SDL_Rect& place, const SDL_Rect& rows);
-
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* frame_ = nullptr;     // the picture at its own size
-    SDL_Texture* enlarged_ = nullptr;  // the picture enlarged by a whole factor
-    int enlargedFactor_ = 0;
-    bool enlargedCurrent_ = false;
+    std::unique_ptr<SDL_Renderer, Ender<SDL_Renderer, SDL_DestroyRenderer>> renderer_;
+    std::unique_ptr<SDL_Texture, Ender<SDL_Texture, SDL_DestroyTexture>> texture_;  // the scaled pixels
+    SDL_Rect place_{};                // where the frame on the screen was drawn
+    Pixels converted_;                // the picture in 32 bits
+    Pixels enlarged_;                 // one run of it enlarged
+    Pixels reduced_;                  // the place's pixels
+    int period_ = 0;
     bool screenless_ = false;  // a video driver that shows nothing, as the tests' one
 };
 
@@ -80,101 +99,101 @@ int gShownFrames = 0;
 
 bool Screen::Open(SDL_Window* window, int w, int h)
 {
-    if (renderer_ == nullptr) {
-        renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-        if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-        if (renderer_ == nullptr) return false;
-    }
+    if (renderer_ == nullptr)
+        renderer_.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
+    if (renderer_ == nullptr) renderer_.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE));
+    if (renderer_ == nullptr) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     screenless_ = driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
     width = w;
     height = h;
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+    SDL_RenderClear(renderer_.get());
+    SDL_RenderPresent(renderer_.get());
     return true;
 }
 
-bool Screen::MakeTextures()
-{
-    if (frame_ != nullptr) return true;
-    if (renderer_ == nullptr) return false;
-    frame_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
-    shown = false;
-    return frame_ != nullptr;
-}
-
-void Screen::DropTextures()
-{
-    if (frame_ != nullptr) SDL_DestroyTexture(frame_);
-    if (enlarged_ != nullptr) SDL_DestroyTexture(enlarged_);
-    frame_ = nullptr;
-    enlarged_ = nullptr;
-    enlargedFactor_ = 0;
-}
-
-void Screen::DropRenderer()
-{
-    DropTextures();
-    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
-}
-
-// The textures hold the frame shown before and take only the rows that differ from it.
-void Screen::Present(const SDL_Surface* picture, SDL_Rect rows)
+// The texture holds the frame shown before and takes only the rows that differ from it.
+void Screen::Present(SDL_Surface* picture, const SDL_Surface* before)
 {
     ++gShownFrames;
-    if (!shown) rows = SDL_Rect{0, 0, width, height};
+    if (!shown) before = nullptr;
     shown = true;
-    if (screenless_ || frame_ == nullptr) return;
-    if (rows.h > 0)
-        SDL_UpdateTexture(frame_, &rows, static_cast<const char*>(picture->pixels) + rows.y * picture->pitch,
-                          picture->pitch);
-    int w = 0;
-    int h = 0;
-    SDL_GetRendererOutputSize(renderer_, &w, &h);
-    const SDL_Rect place = FitPicture(w, h, width, height);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, Scaled(place, rows), nullptr, &place);
-    SDL_RenderPresent(renderer_);
+    if (screenless_ || renderer_ == nullptr) return;
+    SDL_Rect place{};
+    SDL_GetRendererOutputSize(renderer_.get(), &place.w, &place.h);
+    place = FitPicture(place.w, place.h, width, height);
+    if (place.w != place_.w || place.h != place_.h) DropTexture();
+    place_ = place;
+    // A new texture takes the whole picture; short of memory, nothing new is shown until one is made.
+    if (texture_ == nullptr) {
+        if (!Fit(place.w, place.h)) return;
+        // The window's own format, copied as it is or enlarged by a whole factor.
+        texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                         scaled->w, scaled->h));
+        if (texture_ == nullptr) return;
+        SDL_SetTextureScaleMode(texture_.get(), SDL_ScaleModeNearest);
+        before = nullptr;
+    }
+    Update(picture, before, texture_.get());
+    SDL_RenderClear(renderer_.get());
+    SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &place);
+    SDL_RenderPresent(renderer_.get());
 }
 
-// The picture ready to be drawn at the place's size. A whole multiple of the picture is drawn
-// straight with nearest-neighbour; any other size takes the picture enlarged by the next whole
-// factor, nearest-neighbour, and then reduced with linear filtering, so every picture pixel
-// keeps the same size and sharp edges give or take one screen pixel.
-SDL_Texture* Screen::Scaled(const SDL_Rect& place, const SDL_Rect& rows)
+bool Screen::Fit(int w, int h)
 {
-    const int factor = (place.w + width - 1) / width;
-    const bool whole = place.w == factor * width;
-    SDL_SetTextureScaleMode(frame_, whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-    if (whole || factor == 1) {
-        enlargedCurrent_ = false;
-        return frame_;
+    const int factor = (w + width - 1) / width;
+    const bool whole = w == factor * width;
+    period_ = height / std::gcd(height, h);
+    converted_.reset(NewPixels(width, height, SDL_PIXELFORMAT_RGB888));
+    enlarged_.reset(whole ? nullptr : NewPixels(factor * width, factor * period_, SDL_PIXELFORMAT_RGB888));
+    reduced_.reset(whole ? nullptr : NewPixels(w, h, SDL_PIXELFORMAT_RGB888));
+    scaled = whole ? converted_.get() : reduced_.get();
+    return scaled != nullptr && converted_ != nullptr && (whole || enlarged_ != nullptr);
+}
+
+SDL_Rect Screen::Update(SDL_Surface* picture, const SDL_Surface* before, SDL_Texture* texture)
+{
+    SDL_Rect all{0, scaled->h, scaled->w, 0};
+    SDL_Rect stretch = all;  // the changed rows next to each other, not yet uploaded
+    const auto upload = [&] {
+        if (texture != nullptr && stretch.h > 0) SDL_UpdateTexture(texture, &stretch, RowOf(scaled, stretch.y), scaled->pitch);
+        stretch.h = 0;
+    };
+    for (int top = 0; top < height; top += period_) {
+        if (before != nullptr && !RowsDiffer(picture, before, top, top + period_)) {
+            upload();
+            continue;
+        }
+        SDL_Rect run{0, top, width, period_};
+        SDL_Rect to = run;
+        SDL_BlitSurface(picture, &run, converted_.get(), &to);
+        if (scaled != converted_.get()) {
+            SDL_SoftStretch(converted_.get(), &run, enlarged_.get(), nullptr);
+            to = SDL_Rect{0, top * scaled->h / height, scaled->w, period_ * scaled->h / height};
+            SDL_SoftStretchLinear(enlarged_.get(), nullptr, scaled, &to);
+        }
+        if (stretch.h == 0) stretch.y = to.y;
+        stretch.h = to.y + to.h - stretch.y;
+        all.y = std::min(all.y, to.y);
+        all.h = to.y + to.h - all.y;
     }
-    if (enlargedFactor_ != factor) {
-        if (enlarged_ != nullptr) SDL_DestroyTexture(enlarged_);
-        enlarged_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, factor * width,
-                                      factor * height);
-        enlargedFactor_ = enlarged_ != nullptr ? factor : 0;
-        enlargedCurrent_ = false;
-        if (enlarged_ != nullptr) SDL_SetTextureScaleMode(enlarged_, SDL_ScaleModeLinear);
-    }
-    if (enlarged_ == nullptr || SDL_SetRenderTarget(renderer_, enlarged_) != 0) return frame_;
-    SDL_SetTextureScaleMode(frame_, SDL_ScaleModeNearest);
-    const SDL_Rect changed = enlargedCurrent_ ? rows : SDL_Rect{0, 0, width, height};
-    const SDL_Rect big{0, changed.y * factor, changed.w * factor, changed.h * factor};
-    SDL_RenderCopy(renderer_, frame_, &changed, &big);
-    SDL_SetRenderTarget(renderer_, nullptr);
-    enlargedCurrent_ = true;
-    return enlarged_;
+    upload();
+    return all;
 }
 
 class Device;
+class Surface;
+
+// Registries outlive every static object that may still release into them at exit.
+std::vector<Surface*>& gSurfaces = *new std::vector<Surface*>;
+Device* gScreen = nullptr;  // the device in a display mode
+int gFlips = 0;
 
 class Surface final : public IDirectDrawSurface {
 public:
-    Surface(SDL_Surface* pixels, Device* device);
+    Surface(SDL_Surface* pixels, Device* device) : pixels(pixels), device(device) { gSurfaces.push_back(this); }
     ~Surface();
     ULONG Release() override;
     HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags) override;
@@ -192,8 +211,7 @@ public:
         *out = nullptr;
         if (lost) return DDERR_SURFACELOST;
         if (platform::ShouldFail(platform_test::Fault::GetDC)) return E_FAIL;
-        dc = DeviceContextObject{};
-        dc.pixels = pixels;
+        dc = DeviceContextObject{pixels};
         *out = &dc;
         return DD_OK;
     }
@@ -267,17 +285,7 @@ public:
     Surface* primary = nullptr;
 };
 
-// Registries outlive every static object that may still release into them at exit.
-std::vector<Surface*>& gSurfaces = *new std::vector<Surface*>;
-Device* gScreen = nullptr;  // the device in a display mode
-int gFlips = 0;
-
 // ---- Surface
-
-Surface::Surface(SDL_Surface* pixels, Device* device) : pixels(pixels), device(device)
-{
-    gSurfaces.push_back(this);
-}
 
 Surface::~Surface()
 {
@@ -319,14 +327,12 @@ HRESULT Surface::Flip(IDirectDrawSurface*, DWORD)
 {
     if (back == nullptr) return E_FAIL;
     if (back->lost) return DDERR_SURFACELOST;
-    HRESULT hr = Usable();
-    if (hr != DD_OK) return hr;
+    if (const HRESULT hr = Usable(); hr != DD_OK) return hr;
     ++gFlips;
     // A frame already on the screen is not shown again: an idle screen costs nothing.
-    const SDL_Rect changed = ChangedRows(pixels, back->pixels);
-    if (device != nullptr && device->screen.shown && changed.h == 0) return DD_OK;
+    if (device != nullptr && device->screen.shown && !RowsDiffer(pixels, back->pixels, 0, pixels->h)) return DD_OK;
     std::swap(pixels, back->pixels);
-    if (device != nullptr) device->screen.Present(pixels, changed);
+    if (device != nullptr) device->screen.Present(pixels, back->pixels);
     return DD_OK;
 }
 
@@ -338,7 +344,7 @@ HRESULT Surface::Restore()
         SDL_FillRect(s->pixels, nullptr, 0);
         s->lost = false;
     }
-    if (device != nullptr) device->screen.MakeTextures();
+    if (device != nullptr) device->screen.shown = false;
     return DD_OK;
 }
 
@@ -383,23 +389,18 @@ HRESULT Device::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
 {
     *surface = nullptr;
     if ((desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) {
-        if (platform::ShouldFail(platform_test::Fault::CreatePrimarySurface)) return E_FAIL;
-        if (primary != nullptr || !screen.MakeTextures()) return E_FAIL;
-        SDL_Surface* front = NewPixels(screen.width, screen.height);
-        SDL_Surface* behind = NewPixels(screen.width, screen.height);
-        if (front == nullptr || behind == nullptr) {
-            SDL_FreeSurface(front);
-            SDL_FreeSurface(behind);
+        if (platform::ShouldFail(platform_test::Fault::CreatePrimarySurface) || primary != nullptr || screen.width == 0)
             return E_FAIL;
-        }
-        primary = new Surface(front, this);
-        primary->back = new Surface(behind, nullptr);
+        Pixels front(NewPixels(screen.width, screen.height));
+        Pixels behind(NewPixels(screen.width, screen.height));
+        if (front == nullptr || behind == nullptr) return E_FAIL;
+        primary = new Surface(front.release(), this);
+        primary->back = new Surface(behind.release(), nullptr);
         *surface = primary;
         return DD_OK;
     }
-    if (platform::ShouldFail(platform_test::Fault::CreateOffscreenSurface)) return E_FAIL;
-    if (desc->dwWidth == 0 || desc->dwHeight == 0 || desc->dwWidth > kMaxSurfaceSide ||
-        desc->dwHeight > kMaxSurfaceSide)
+    if (platform::ShouldFail(platform_test::Fault::CreateOffscreenSurface) || desc->dwWidth == 0 ||
+        desc->dwHeight == 0 || desc->dwWidth > kMaxSurfaceSide || desc->dwHeight > kMaxSurfaceSide)
         return E_FAIL;
     SDL_Surface* pixels = NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
     if (pixels == nullptr) return E_FAIL;
@@ -412,10 +413,8 @@ bool WindowPlace(SDL_Rect* place)
 {
     SDL_Window* sdlWindow = gScreen != nullptr ? platform::SdlWindowOf(gScreen->window) : nullptr;
     if (sdlWindow == nullptr) return false;
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(sdlWindow, &w, &h);
-    *place = FitPicture(w, h, gScreen->screen.width, gScreen->screen.height);
+    SDL_GetWindowSize(sdlWindow, &place->w, &place->h);
+    *place = FitPicture(place->w, place->h, gScreen->screen.width, gScreen->screen.height);
     return place->w > 0 && place->h > 0;
 }
 
@@ -436,14 +435,14 @@ namespace platform {
 
 void OnRenderReset()
 {
-    if (gScreen != nullptr) gScreen->screen.DropTextures();
+    if (gScreen != nullptr) gScreen->screen.DropTexture();
     for (Surface* s : gSurfaces) s->MarkLost();
 }
 
 void RepaintScreen()
 {
     if (gScreen != nullptr && gScreen->primary != nullptr && !gScreen->primary->lost)
-        gScreen->screen.Present(gScreen->primary->pixels, SDL_Rect{});
+        gScreen->screen.Present(gScreen->primary->pixels, gScreen->primary->pixels);
 }
 
 void OnWindowDestroying(HWND window)
@@ -487,6 +486,13 @@ void WindowPointOf(int* x, int* y)
 
 namespace platform_test {
 
+// A frame's pixels seen as a surface.
+Pixels SurfaceOf(const Frame& f)
+{
+    return Pixels(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(f.pixels.data()), f.width, f.height,
+                                                     16, f.width * 2, SDL_PIXELFORMAT_RGB565));
+}
+
 void MarkSurfaceLost(IDirectDrawSurface* surface)
 {
     static_cast<Surface*>(surface)->MarkLost();
@@ -504,19 +510,15 @@ void SetSurfaceBusy(IDirectDrawSurface* surface, int calls)
 
 void SimulateRenderDeviceReset()
 {
-    SDL_Event e{};
-    e.type = SDL_RENDER_DEVICE_RESET;
+    SDL_Event e{SDL_RENDER_DEVICE_RESET};
     SDL_PushEvent(&e);
 }
 
 Frame PresentedFrame()
 {
-    Frame frame;
-    if (gScreen == nullptr || gScreen->primary == nullptr) return frame;
+    if (gScreen == nullptr || gScreen->primary == nullptr) return Frame{};
     const SDL_Surface* s = gScreen->primary->pixels;
-    frame.width = s->w;
-    frame.height = s->h;
-    frame.pixels.resize(static_cast<size_t>(s->w) * s->h);
+    Frame frame{s->w, s->h, std::vector<std::uint16_t>(static_cast<size_t>(s->w) * s->h)};
     SDL_ConvertPixels(s->w, s->h, s->format->format, s->pixels, s->pitch, s->format->format, frame.pixels.data(),
                       s->w * 2);
     return frame;
@@ -530,6 +532,25 @@ int PresentCount()
 int ShownFrameCount()
 {
     return gShownFrames;
+}
+
+std::vector<std::uint32_t> ScaledFrames(const std::vector<Frame>& frames, int width, int height)
+{
+    std::vector<std::uint32_t> shown(static_cast<size_t>(width) * height);
+    Screen screen;
+    screen.width = frames.empty() ? 0 : frames[0].width;
+    screen.height = frames.empty() ? 0 : frames[0].height;
+    if (screen.width == 0 || !screen.Fit(width, height) || screen.scaled->w != width) return {};
+    Pixels before;
+    for (const Frame& f : frames) {
+        Pixels picture = SurfaceOf(f);
+        if (picture == nullptr) return {};
+        const SDL_Rect band = screen.Update(picture.get(), before.get());
+        SDL_ConvertPixels(width, band.h, SDL_PIXELFORMAT_RGB888, RowOf(screen.scaled, band.y), screen.scaled->pitch,
+                          SDL_PIXELFORMAT_RGB888, shown.data() + static_cast<size_t>(band.y) * width, width * 4);
+        before = std::move(picture);
+    }
+    return shown;
 }
 
 }  // namespace platform_test

@@ -69,6 +69,9 @@ struct Frame {
 Frame PresentedFrame();
 int PresentCount();
 int ShownFrameCount();
+// The frames as the screen shows them at width x height, no whole multiple of their size
+// (32-bit pixels, row by row): the first scaled whole, then each next one where it changed.
+std::vector<std::uint32_t> ScaledFrames(const std::vector<Frame>& frames, int width, int height);
 
 // Input, pushed as SDL events; points are picture coordinates (0..639, 0..479).
 void PushKey(unsigned sdlScancode, bool down, bool repeat = false);

@@ -158,6 +158,24 @@ TEST_F(DisplayDeviceTest, MousePointsLandOnThePicturePixelDrawnThereAtANonIntege
     }
 }
 
+// At 1440 x 1080 four picture rows make nine screen rows, at 1067 x 800 three make five. A frame
+// scaled again only in the runs where it changed, at a run's start, inside and at its end, comes
+// out as the frame scaled whole.
+TEST(ScreenScalingTest, AFrameScaledOnlyWhereItChangedEqualsItScaledWhole)
+{
+    platform_test::Frame before{640, 480, std::vector<std::uint16_t>(640 * 480)};
+    for (size_t i = 0; i < before.pixels.size(); ++i)
+        before.pixels[i] = static_cast<std::uint16_t>(i * 2654435761u >> 7);
+    platform_test::Frame after = before;
+    for (int y : {99, 118, 303})
+        for (int x = 200; x < 220; ++x) after.pixels[static_cast<size_t>(y) * 640 + x] ^= 0xFFFF;
+    for (const SDL_Point size : {SDL_Point{1440, 1080}, SDL_Point{1067, 800}}) {
+        const std::vector<std::uint32_t> whole = platform_test::ScaledFrames({after}, size.x, size.y);
+        ASSERT_EQ(whole.size(), static_cast<size_t>(size.x) * size.y);
+        EXPECT_TRUE(platform_test::ScaledFrames({before, after}, size.x, size.y) == whole) << size.x;
+    }
+}
+
 TEST(DisplayStartTest, StepsOutOfOrderAndHugeSurfacesAreRefused)
 {
     test::UseHeadlessPlatform();
