@@ -13,11 +13,6 @@ namespace {
 std::string& gAppName = *new std::string;
 ProfileStore* gProfile = nullptr;
 
-LRESULT FrameWindowProcedure(void* owner, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return static_cast<CWnd*>(owner)->WindowProc(message, wParam, lParam);
-}
-
 std::string BaseNameWithoutExtension(const char* path)
 {
     std::string name = path != nullptr ? path : "";
@@ -32,12 +27,19 @@ std::string BaseNameWithoutExtension(const char* path)
 BOOL CFrameWnd::CreateEx(DWORD /*exStyle*/, const char* /*className*/, const char* title, DWORD /*style*/,
                          const RECT& rect, CWnd* /*parent*/, UINT /*id*/, void* /*param*/)
 {
+    // Every message of the window goes to this object.
+    const platform::WindowProcedure toObject = [](void* owner, UINT message, WPARAM wParam, LPARAM lParam) {
+        return static_cast<CWnd*>(owner)->WindowProc(message, wParam, lParam);
+    };
     m_hWnd = platform::CreateGameWindow(title, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                                        FrameWindowProcedure, this);
+                                        toObject, this);
     if (m_hWnd == nullptr) return FALSE;
     // The program's icon (group 128) stands for the window.
-    if (const EmbeddedFile* icon = FindEmbeddedFile(kResources, kResourcesCount, "128"))
-        SetWindowIcon(m_hWnd, icon->begin, icon->size());
+    if (const EmbeddedFile* icon = FindEmbeddedFile(kResources, kResourcesCount, "128")) {
+        SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromConstMem(icon->begin, static_cast<int>(icon->size())), 1);
+        if (picture != nullptr) SDL_SetWindowIcon(platform::SdlWindowOf(m_hWnd), picture);
+        SDL_FreeSurface(picture);
+    }
     return TRUE;
 }
 

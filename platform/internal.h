@@ -88,6 +88,3 @@ bool EnsureVideo();
 void Shutdown();
 
 }  // namespace platform
-
-// Gives the window the program's icon, from an icon file.
-BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size);

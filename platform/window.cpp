@@ -25,9 +25,8 @@ struct WindowObject {
 
 namespace {
 
-// The window's one timer: the game has no other.
+// The window's one timer: the game has no other. No interval: not set.
 struct Timer {
-    bool set = false;
     UINT_PTR id = 0;
     DWORD interval = 0;
     DWORD due = 0;
@@ -72,23 +71,9 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return window->procedure(window->owner, message, wParam, lParam);
 }
 
-bool Dequeue(MSG* msg)
-{
-    if (gQueueCount == 0) return false;
-    *msg = gQueue[gQueueHead];
-    gQueueHead = (gQueueHead + 1) % kQueueSize;
-    --gQueueCount;
-    return true;
-}
-
 MSG Message(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return MSG{gWindow, message, wParam, lParam, platform::NowMs(), POINT{0, 0}};
-}
-
-LPARAM MakePointParam(int x, int y)
-{
-    return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
 }
 
 LPARAM PicturePoint(int x, int y)
@@ -100,7 +85,7 @@ LPARAM PicturePoint(int x, int y)
     // Points over the letterbox bars land on the nearest edge of the picture.
     if (w > 0) x = x < 0 ? 0 : (x >= w ? w - 1 : x);
     if (h > 0) y = y < 0 ? 0 : (y >= h ? h - 1 : y);
-    return MakePointParam(x, y);
+    return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
 }
 
 bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
@@ -179,7 +164,7 @@ bool Translate(const SDL_Event& e, MSG* out)
 bool DueTimer(MSG* out)
 {
     const DWORD now = platform::NowMs();
-    if (!gTimer.set || static_cast<std::int32_t>(now - gTimer.due) < 0) return false;
+    if (gTimer.interval == 0 || static_cast<std::int32_t>(now - gTimer.due) < 0) return false;
     // Missed periods are dropped: the next tick is due one period on, or from now when far behind.
     gTimer.due += gTimer.interval;
     if (static_cast<std::int32_t>(now - gTimer.due) >= 0) gTimer.due = now + gTimer.interval;
@@ -189,7 +174,12 @@ bool DueTimer(MSG* out)
 
 bool NextMessage(MSG* out)
 {
-    if (Dequeue(out)) return true;
+    if (gQueueCount > 0) {
+        *out = gQueue[gQueueHead];
+        gQueueHead = (gQueueHead + 1) % kQueueSize;
+        --gQueueCount;
+        return true;
+    }
     if (gCloseSignalled != 0 && gWindow != nullptr) {
         gCloseSignalled = 0;
         *out = Message(WM_CLOSE, 0, 0);
@@ -213,7 +203,7 @@ bool NextMessage(MSG* out)
 
 DWORD MillisecondsToNextTimer()
 {
-    if (!gTimer.set) return 100;
+    if (gTimer.interval == 0) return 100;
     const std::int32_t left = static_cast<std::int32_t>(gTimer.due - platform::NowMs());
     return left <= 0 ? 0 : (left < 100 ? static_cast<DWORD>(left) : 100);
 }
@@ -407,16 +397,6 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/)
     return Valid(window) ? TRUE : FALSE;
 }
 
-BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size)
-{
-    if (!Valid(window)) return FALSE;
-    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(iconFile, static_cast<int>(size)), 1);
-    if (icon == nullptr) return FALSE;
-    SDL_SetWindowIcon(window->sdl, icon);
-    SDL_FreeSurface(icon);
-    return TRUE;
-}
-
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!Valid(window) || gQueueCount == kQueueSize) return FALSE;
@@ -463,7 +443,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC /*callb
 {
     if (!Valid(window) || id == 0) return 0;
     const DWORD interval = milliseconds < 10 ? 10 : milliseconds;  // the system's floor
-    gTimer = Timer{true, id, interval, platform::NowMs() + interval};
+    gTimer = Timer{id, interval, platform::NowMs() + interval};
     return id;
 }
 
@@ -502,13 +482,6 @@ Uint32 MainWindowId()
     return gWindow != nullptr ? SDL_GetWindowID(gWindow->sdl) : 0;
 }
 
-void PictureToWindow(int x, int y, int* wx, int* wy)
-{
-    *wx = x;
-    *wy = y;
-    platform::WindowPointOf(wx, wy);
-}
-
 }  // namespace
 
 void PushKey(unsigned sdlScancode, bool down, bool repeat)
@@ -516,10 +489,8 @@ void PushKey(unsigned sdlScancode, bool down, bool repeat)
     SDL_Event e{};
     e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     e.key.windowID = MainWindowId();
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.repeat = repeat ? 1 : 0;
     e.key.keysym.scancode = static_cast<SDL_Scancode>(sdlScancode);
-    e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
     SDL_PushEvent(&e);
 }
 
@@ -528,7 +499,9 @@ void PushMouseMove(int x, int y)
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
     e.motion.windowID = MainWindowId();
-    PictureToWindow(x, y, &e.motion.x, &e.motion.y);
+    e.motion.x = x;
+    e.motion.y = y;
+    platform::WindowPointOf(&e.motion.x, &e.motion.y);
     SDL_PushEvent(&e);
 }
 
@@ -538,9 +511,10 @@ void PushMouseButton(int x, int y, bool left, bool down, int clicks)
     e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     e.button.windowID = MainWindowId();
     e.button.button = left ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.button.clicks = static_cast<Uint8>(clicks);
-    PictureToWindow(x, y, &e.button.x, &e.button.y);
+    e.button.x = x;
+    e.button.y = y;
+    platform::WindowPointOf(&e.button.x, &e.button.y);
     SDL_PushEvent(&e);
 }
 
