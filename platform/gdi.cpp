@@ -2,10 +2,8 @@
 
 #include <SDL_ttf.h>
 
-#include <cstdio>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include <sys/stat.h>
 
@@ -50,21 +48,6 @@ namespace {
 ModuleObject gModule{0};
 
 // ---- picture files
-
-// False when there is no such file; a file too large for any picture reads as empty.
-bool ReadPictureFile(const char* path, std::vector<unsigned char>* bytes)
-{
-    struct stat info {};
-    if (stat(path, &info) != 0) return false;
-    if (!S_ISREG(info.st_mode) || info.st_size > kMaxPictureFileBytes) return true;
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return true;
-    bytes->resize(static_cast<size_t>(info.st_size));
-    size_t got = bytes->empty() ? 0 : std::fread(bytes->data(), 1, bytes->size(), f);
-    std::fclose(f);
-    bytes->resize(got);
-    return true;
-}
 
 SDL_Surface* DecodePicture(const char* name, const unsigned char* data, size_t size)
 {
@@ -118,25 +101,24 @@ HINSTANCE GetModuleHandleA(const char* moduleName)
     return moduleName == nullptr ? &gModule : nullptr;
 }
 
-HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int cx, int cy, UINT flags)
+HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int /*cx*/, int /*cy*/, UINT flags)
 {
     if (name == nullptr || type != IMAGE_BITMAP) return nullptr;
     SDL_Surface* picture = nullptr;
     if ((flags & LR_LOADFROMFILE) != 0 && module == nullptr) {
-        std::vector<unsigned char> bytes;
-        if (!ReadPictureFile(name, &bytes)) return nullptr;
-        picture = DecodePicture(name, bytes.data(), bytes.size());
+        struct stat info {};
+        if (stat(name, &info) != 0) return nullptr;
+        // What is no regular file, or too large for any picture, reads as no bytes.
+        const bool readable = S_ISREG(info.st_mode) && info.st_size <= kMaxPictureFileBytes;
+        size_t size = 0;
+        void* bytes = readable ? SDL_LoadFile(name, &size) : nullptr;
+        picture = DecodePicture(name, static_cast<const unsigned char*>(bytes), size);
+        SDL_free(bytes);
     } else if ((flags & LR_LOADFROMFILE) == 0 && module == &gModule) {
         const EmbeddedFile* file = FindEmbeddedFile(kResources, kResourcesCount, name);
         if (file != nullptr) picture = DecodePicture(name, file->begin, file->size());
     }
-    if (picture == nullptr) return nullptr;
-    // Pictures come at their own size: no caller asks for another.
-    if ((cx != 0 && cx != picture->w) || (cy != 0 && cy != picture->h)) {
-        SDL_FreeSurface(picture);
-        return nullptr;
-    }
-    return new GdiObject{picture, nullptr};
+    return picture != nullptr ? new GdiObject{picture, nullptr} : nullptr;
 }
 
 HDC CreateCompatibleDC(HDC /*reference*/)
@@ -177,8 +159,7 @@ BOOL DeleteObject(HGDIOBJ object)
 int GetObjectA(HANDLE handle, int size, void* out)
 {
     const auto* object = static_cast<const GdiObject*>(handle);
-    if (object == nullptr || object->bitmap == nullptr || out == nullptr || size < static_cast<int>(sizeof(BITMAP)))
-        return 0;
+    if (object == nullptr || object->bitmap == nullptr || size < static_cast<int>(sizeof(BITMAP))) return 0;
     *static_cast<BITMAP*>(out) = BITMAP{object->bitmap->w, object->bitmap->h};
     return static_cast<int>(sizeof(BITMAP));
 }
