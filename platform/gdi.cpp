@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include "platform/bmp_check.h"
-#include "platform/debug_output.h"
 #include "platform/embedded_file.h"
 #include "platform/internal.h"
 

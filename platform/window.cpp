@@ -73,7 +73,7 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 MSG Message(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return MSG{gWindow, message, wParam, lParam, platform::NowMs(), POINT{0, 0}};
+    return MSG{gWindow, message, wParam, lParam};
 }
 
 LPARAM PicturePoint(int x, int y)
@@ -189,7 +189,7 @@ bool NextMessage(MSG* out)
     while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
         if (Translate(e, out)) return true;
     if (gQuitPosted) {
-        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0, platform::NowMs(), POINT{0, 0}};
+        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0};
         gQuitPosted = false;
         return true;
     }
@@ -400,7 +400,7 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/)
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!Valid(window) || gQueueCount == kQueueSize) return FALSE;
-    gQueue[(gQueueHead + gQueueCount++) % kQueueSize] = MSG{window, message, wParam, lParam, platform::NowMs(), {}};
+    gQueue[(gQueueHead + gQueueCount++) % kQueueSize] = MSG{window, message, wParam, lParam};
     return TRUE;
 }
 
