@@ -117,7 +117,8 @@ bool TranslateButton(const SDL_MouseButtonEvent& b, MSG* out)
     return true;
 }
 
-bool TranslateWindowEvent(const SDL_WindowEvent& w)
+// What the window system says of the window changes its state; no message comes of it.
+void OnWindowEvent(const SDL_WindowEvent& w)
 {
     switch (w.event) {
     case SDL_WINDOWEVENT_EXPOSED:
@@ -141,7 +142,6 @@ bool TranslateWindowEvent(const SDL_WindowEvent& w)
     case SDL_WINDOWEVENT_SIZE_CHANGED: platform::RepaintScreen(); break;
     default: break;
     }
-    return false;
 }
 
 bool Translate(const SDL_Event& e, MSG* out)
@@ -154,7 +154,7 @@ bool Translate(const SDL_Event& e, MSG* out)
     case SDL_MOUSEMOTION: *out = Message(WM_MOUSEMOVE, 0, PicturePoint(e.motion.x, e.motion.y)); return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: return TranslateButton(e.button, out);
-    case SDL_WINDOWEVENT: return TranslateWindowEvent(e.window);
+    case SDL_WINDOWEVENT: OnWindowEvent(e.window); return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET: platform::OnRenderReset(); return false;
     default: return false;
