@@ -71,11 +71,6 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return window->procedure(window->owner, message, wParam, lParam);
 }
 
-MSG Message(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return MSG{gWindow, message, wParam, lParam};
-}
-
 LPARAM PicturePoint(int x, int y)
 {
     int w = 0;
@@ -95,7 +90,7 @@ bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
         if (row.scancode != key.keysym.scancode) continue;
         if (row.dik != 0) gKeys[row.dik] = down ? 0x80 : 0x00;
         if (row.virtualKey == 0) return false;
-        *out = Message(down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0);
+        *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0};
         return true;
     }
     return false;
@@ -113,7 +108,7 @@ bool TranslateButton(const SDL_MouseButtonEvent& b, MSG* out)
     } else {
         return false;
     }
-    *out = Message(message, 0, PicturePoint(b.x, b.y));
+    *out = MSG{gWindow, message, 0, PicturePoint(b.x, b.y)};
     return true;
 }
 
@@ -148,10 +143,10 @@ bool Translate(const SDL_Event& e, MSG* out)
 {
     if (gWindow == nullptr) return false;
     switch (e.type) {
-    case SDL_QUIT: *out = Message(WM_CLOSE, 0, 0); return true;
+    case SDL_QUIT: *out = MSG{gWindow, WM_CLOSE, 0, 0}; return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: return TranslateKey(e.key, out);
-    case SDL_MOUSEMOTION: *out = Message(WM_MOUSEMOVE, 0, PicturePoint(e.motion.x, e.motion.y)); return true;
+    case SDL_MOUSEMOTION: *out = MSG{gWindow, WM_MOUSEMOVE, 0, PicturePoint(e.motion.x, e.motion.y)}; return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: return TranslateButton(e.button, out);
     case SDL_WINDOWEVENT: OnWindowEvent(e.window); return false;
@@ -168,7 +163,7 @@ bool DueTimer(MSG* out)
     // Missed periods are dropped: the next tick is due one period on, or from now when far behind.
     gTimer.due += gTimer.interval;
     if (static_cast<std::int32_t>(now - gTimer.due) >= 0) gTimer.due = now + gTimer.interval;
-    *out = Message(WM_TIMER, gTimer.id, 0);
+    *out = MSG{gWindow, WM_TIMER, gTimer.id, 0};
     return true;
 }
 
@@ -182,7 +177,7 @@ bool NextMessage(MSG* out)
     }
     if (gCloseSignalled != 0 && gWindow != nullptr) {
         gCloseSignalled = 0;
-        *out = Message(WM_CLOSE, 0, 0);
+        *out = MSG{gWindow, WM_CLOSE, 0, 0};
         return true;
     }
     SDL_Event e;
@@ -195,7 +190,7 @@ bool NextMessage(MSG* out)
     }
     if (gWindow != nullptr && gWindow->needsPaint && !gWindow->iconic) {
         gWindow->needsPaint = false;
-        *out = Message(WM_PAINT, 0, 0);
+        *out = MSG{gWindow, WM_PAINT, 0, 0};
         return true;
     }
     return DueTimer(out);
