@@ -54,9 +54,7 @@ Timer gTimer;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
-bool gFocus = true;
-unsigned gFocusLosses = 0;
-BYTE gKeys[256];
+platform::Keyboard gKeyboard{};
 volatile std::sig_atomic_t gCloseSignalled = 0;
 bool gShutDown = false;   // the run ended normally and took the display down
 bool gAbandoned = false;  // the program is being ended from inside a display call
@@ -88,7 +86,7 @@ bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
     const bool down = key.type == SDL_KEYDOWN;
     for (const KeyRow& row : kKeys) {
         if (row.scancode != key.keysym.scancode) continue;
-        if (row.dik != 0) gKeys[row.dik] = down ? 0x80 : 0x00;
+        if (row.dik != 0) gKeyboard.keys[row.dik] = down ? 0x80 : 0x00;
         if (row.virtualKey == 0) return false;
         *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0};
         return true;
@@ -127,12 +125,12 @@ void OnWindowEvent(const SDL_WindowEvent& w)
         gWindow->iconic = false;
         platform::RepaintScreen();
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: gFocus = true; break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: gKeyboard.focus = true; break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys held while the focus leaves would otherwise stay down for ever.
-        gFocus = false;
-        std::memset(gKeys, 0, sizeof gKeys);
-        ++gFocusLosses;
+        gKeyboard.focus = false;
+        std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
+        ++gKeyboard.focusLosses;
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: platform::RepaintScreen(); break;
     default: break;
@@ -302,8 +300,8 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
     SDL_Window* sdl = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
     if (sdl == nullptr) return nullptr;
     gWindow = new WindowObject{sdl, procedure, owner};
-    gFocus = true;
-    std::memset(gKeys, 0, sizeof gKeys);
+    gKeyboard.focus = true;
+    std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
     return gWindow;
 }
 
@@ -317,19 +315,9 @@ bool IsValidWindow(HWND window)
     return Valid(window);
 }
 
-bool WindowHasFocus()
+const Keyboard& KeyboardState()
 {
-    return gWindow != nullptr && gFocus;
-}
-
-BYTE* KeyTable()
-{
-    return gKeys;
-}
-
-unsigned FocusLossCount()
-{
-    return gFocusLosses;
+    return gKeyboard;
 }
 
 }  // namespace platform
@@ -342,6 +330,7 @@ BOOL DestroyWindow(HWND window)
     Deliver(window, WM_NCDESTROY, 0, 0);
     gQueueCount = 0;  // what was posted to the window goes with it
     gTimer = Timer{};
+    gKeyboard.focus = false;
     SDL_DestroyWindow(window->sdl);
     delete window;
     gWindow = nullptr;
