@@ -165,35 +165,6 @@ bool DueTimer(MSG* out)
     return true;
 }
 
-bool NextMessage(MSG* out)
-{
-    if (gQueueCount > 0) {
-        *out = gQueue[gQueueHead];
-        gQueueHead = (gQueueHead + 1) % kQueueSize;
-        --gQueueCount;
-        return true;
-    }
-    if (gCloseSignalled != 0 && gWindow != nullptr) {
-        gCloseSignalled = 0;
-        *out = MSG{gWindow, WM_CLOSE, 0, 0};
-        return true;
-    }
-    SDL_Event e;
-    while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
-        if (Translate(e, out)) return true;
-    if (gQuitPosted) {
-        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0};
-        gQuitPosted = false;
-        return true;
-    }
-    if (gWindow != nullptr && gWindow->needsPaint && !gWindow->iconic) {
-        gWindow->needsPaint = false;
-        *out = MSG{gWindow, WM_PAINT, 0, 0};
-        return true;
-    }
-    return DueTimer(out);
-}
-
 DWORD MillisecondsToNextTimer()
 {
     if (gTimer.interval == 0) return 100;
@@ -399,9 +370,35 @@ void PostQuitMessage(int exitCode)
     gQuitCode = exitCode;
 }
 
+// Posted messages first, then a close signalled and the input, then WM_QUIT, a paint and a due
+// timer, as the system orders them.
 BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT /*first*/, UINT /*last*/, UINT /*remove*/)
 {
-    return NextMessage(msg) ? TRUE : FALSE;
+    if (gQueueCount > 0) {
+        *msg = gQueue[gQueueHead];
+        gQueueHead = (gQueueHead + 1) % kQueueSize;
+        --gQueueCount;
+        return TRUE;
+    }
+    if (gCloseSignalled != 0 && gWindow != nullptr) {
+        gCloseSignalled = 0;
+        *msg = MSG{gWindow, WM_CLOSE, 0, 0};
+        return TRUE;
+    }
+    SDL_Event e;
+    while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
+        if (Translate(e, msg)) return TRUE;
+    if (gQuitPosted) {
+        *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0};
+        gQuitPosted = false;
+        return TRUE;
+    }
+    if (gWindow != nullptr && gWindow->needsPaint && !gWindow->iconic) {
+        gWindow->needsPaint = false;
+        *msg = MSG{gWindow, WM_PAINT, 0, 0};
+        return TRUE;
+    }
+    return DueTimer(msg) ? TRUE : FALSE;
 }
 
 BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
