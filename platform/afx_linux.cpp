@@ -10,8 +10,9 @@
 namespace {
 
 // Never destroyed: the application object writes the level at exit, after other statics may be gone.
+// Until a registry key is set, the profile has no folder: it reads the defaults and writes nothing.
 std::string& gAppName = *new std::string;
-ProfileStore* gProfile = nullptr;
+ProfileStore& gProfile = *new ProfileStore("");
 
 std::string BaseNameWithoutExtension(const char* path)
 {
@@ -46,21 +47,18 @@ BOOL CFrameWnd::CreateEx(DWORD /*exStyle*/, const char* /*className*/, const cha
 void CWinApp::SetRegistryKey(const char* company)
 {
     const char* name = m_pszAppName != nullptr ? m_pszAppName : "lorvex";
-    delete gProfile;
-    gProfile = new ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
+    gProfile = ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
 }
 
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    if (gProfile == nullptr) return static_cast<UINT>(defaultValue);
-    return static_cast<UINT>(gProfile->GetInt(section, entry, defaultValue));
+    return static_cast<UINT>(gProfile.GetInt(section, entry, defaultValue));
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     platform::TraceCall("WriteProfileInt");
-    if (gProfile == nullptr) return FALSE;
-    return gProfile->WriteInt(section, entry, value) ? TRUE : FALSE;
+    return gProfile.WriteInt(section, entry, value) ? TRUE : FALSE;
 }
 
 void AfxWinInit(const char* executablePath)
