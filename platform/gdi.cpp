@@ -25,17 +25,16 @@ struct RenderedLine {
     SDL_Surface* surface = nullptr;
 };
 
-struct Font {
-    TTF_Font* ttf = nullptr;
-    RenderedLine recent[4];
-    int next = 0;
-};
-
 }  // namespace
 
+// A bitmap, or a font with the lines it drew last.
 struct GdiObject {
+    explicit GdiObject(SDL_Surface* picture) : bitmap(picture) {}
+    explicit GdiObject(TTF_Font* ttf) : font(ttf) {}
     SDL_Surface* bitmap = nullptr;
-    Font* font = nullptr;
+    TTF_Font* font = nullptr;
+    RenderedLine recent[4];
+    int next = 0;
 };
 
 struct ModuleObject {
@@ -72,7 +71,7 @@ SDL_Color ToSdl(COLORREF c)
                      static_cast<Uint8>(GetBValue(c)), 255};
 }
 
-SDL_Surface* Rendered(Font* font, const char* text, int length, COLORREF color, COLORREF background,
+SDL_Surface* Rendered(GdiObject* font, const char* text, int length, COLORREF color, COLORREF background,
                       const SDL_PixelFormat* format)
 {
     for (RenderedLine& line : font->recent)
@@ -87,7 +86,7 @@ SDL_Surface* Rendered(Font* font, const char* text, int length, COLORREF color, 
     line.color = color;
     line.background = background;
     // Kept in the target's format, so drawing it is a plain copy.
-    SDL_Surface* shaded = TTF_RenderText_Shaded(font->ttf, line.text, ToSdl(color), ToSdl(background));
+    SDL_Surface* shaded = TTF_RenderText_Shaded(font->font, line.text, ToSdl(color), ToSdl(background));
     line.surface = shaded != nullptr ? SDL_ConvertSurface(shaded, format, 0) : nullptr;
     SDL_FreeSurface(shaded);
     return line.surface;
@@ -117,7 +116,7 @@ HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int /*cx*/, int
         const EmbeddedFile* file = FindEmbeddedFile(kResources, kResourcesCount, name);
         if (file != nullptr) picture = DecodePicture(name, file->begin, file->size());
     }
-    return picture != nullptr ? new GdiObject{picture, nullptr} : nullptr;
+    return picture != nullptr ? new GdiObject(picture) : nullptr;
 }
 
 HDC CreateCompatibleDC(HDC /*reference*/)
@@ -146,11 +145,8 @@ BOOL DeleteObject(HGDIOBJ object)
 {
     if (object == nullptr) return FALSE;
     SDL_FreeSurface(object->bitmap);
-    if (object->font != nullptr) {
-        for (RenderedLine& line : object->font->recent) SDL_FreeSurface(line.surface);
-        TTF_CloseFont(object->font->ttf);
-        delete object->font;
-    }
+    for (RenderedLine& line : object->recent) SDL_FreeSurface(line.surface);
+    if (object->font != nullptr) TTF_CloseFont(object->font);
     delete object;
     return TRUE;
 }
@@ -224,7 +220,7 @@ int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format)
     if (dc->pixels == nullptr || dc->font == nullptr || length <= 0 ||
         length >= static_cast<int>(sizeof RenderedLine::text))
         return 0;
-    SDL_Surface* line = Rendered(dc->font->font, text, length, dc->text, dc->background, dc->pixels->format);
+    SDL_Surface* line = Rendered(dc->font, text, length, dc->text, dc->background, dc->pixels->format);
     if (line == nullptr) return 0;
     SDL_Rect box{rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
     SDL_Rect place{box.x, box.y, line->w, line->h};
@@ -253,7 +249,5 @@ HFONT CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientati
     char printable[96] = {};
     for (int c = ' '; c < 127; ++c) printable[c - ' '] = static_cast<char>(c);
     SDL_FreeSurface(TTF_RenderText_Shaded(ttf, printable, SDL_Color{255, 255, 255, 255}, SDL_Color{0, 0, 0, 255}));
-    auto* font = new Font;
-    font->ttf = ttf;
-    return new GdiObject{nullptr, font};
+    return new GdiObject(ttf);
 }
