@@ -45,12 +45,7 @@ protected:
     virtual void PostNcDestroy() {}
 
 private:
-    struct Current {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    Current current_{0, 0, 0};
+    MSG current_{};  // the message being handled, for Default
     bool* deleted_ = nullptr;  // set when the object is deleted inside one of its own handlers
 };
 
