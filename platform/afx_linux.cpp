@@ -14,15 +14,6 @@ namespace {
 std::string& gAppName = *new std::string;
 ProfileStore& gProfile = *new ProfileStore("");
 
-std::string BaseNameWithoutExtension(const char* path)
-{
-    std::string name = path != nullptr ? path : "";
-    name.erase(0, name.rfind('/') + 1);  // npos + 1: nothing
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
-    return name.empty() ? "lorvex" : name;
-}
-
 }  // namespace
 
 BOOL CFrameWnd::CreateEx(DWORD /*exStyle*/, const char* /*className*/, const char* title, DWORD /*style*/,
@@ -68,7 +59,12 @@ void AfxWinInit(const char* executablePath)
     if (app == nullptr) return;
     app->m_hInstance = GetModuleHandleA(nullptr);
     if (app->m_pszAppName == nullptr) {
-        gAppName = BaseNameWithoutExtension(executablePath);
+        // The executable's name without folder and extension.
+        gAppName = executablePath != nullptr ? executablePath : "";
+        gAppName.erase(0, gAppName.rfind('/') + 1);  // npos + 1: nothing
+        const size_t dot = gAppName.rfind('.');
+        if (dot != std::string::npos && dot > 0) gAppName.erase(dot);
+        if (gAppName.empty()) gAppName = "lorvex";
         app->m_pszAppName = gAppName.c_str();
     }
 }
