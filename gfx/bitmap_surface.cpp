@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/debug_output.h"
 #include "platform/gdi.h"
+#include "platform/windows.h"
 
 namespace {
 

@@ -17,10 +17,12 @@ CWnd::~CWnd()
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const Current saved = current_;
+    const MSG saved = current_;
     bool* const outer = deleted_;
     bool deleted = false;
-    current_ = Current{message, wParam, lParam};
+    current_.message = message;
+    current_.wParam = wParam;
+    current_.lParam = lParam;
     deleted_ = &deleted;
     LRESULT result = OnWndMsg(message, wParam, lParam);
     if (deleted) {

@@ -45,12 +45,7 @@ protected:
     virtual void PostNcDestroy() {}
 
 private:
-    struct Current {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    Current current_{0, 0, 0};
+    MSG current_{};  // the message being handled, for Default
     bool* deleted_ = nullptr;  // set when the object is deleted inside one of its own handlers
 };
 
@@ -126,12 +121,11 @@ public:
 // A paint cycle of a window, made on WM_PAINT: the window counts as painted once it ends.
 class CPaintDC {
 public:
-    explicit CPaintDC(CWnd* window) : m_hWnd(window->m_hWnd) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
+    explicit CPaintDC(CWnd* window) : m_hWnd(window->m_hWnd) { ::BeginPaint(m_hWnd, &m_ps); }
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
     ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
 
     HWND m_hWnd;
     PAINTSTRUCT m_ps{};
-    HDC m_hDC = nullptr;
 };

@@ -10,55 +10,46 @@
 namespace {
 
 // Never destroyed: the application object writes the level at exit, after other statics may be gone.
+// Until a registry key is set, the profile has no folder: it reads the defaults and writes nothing.
 std::string& gAppName = *new std::string;
-ProfileStore* gProfile = nullptr;
-
-LRESULT FrameWindowProcedure(void* owner, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return static_cast<CWnd*>(owner)->WindowProc(message, wParam, lParam);
-}
-
-std::string BaseNameWithoutExtension(const char* path)
-{
-    std::string name = path != nullptr ? path : "";
-    name.erase(0, name.rfind('/') + 1);  // npos + 1: nothing
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
-    return name.empty() ? "lorvex" : name;
-}
+ProfileStore& gProfile = *new ProfileStore("");
 
 }  // namespace
 
 BOOL CFrameWnd::CreateEx(DWORD /*exStyle*/, const char* /*className*/, const char* title, DWORD /*style*/,
                          const RECT& rect, CWnd* /*parent*/, UINT /*id*/, void* /*param*/)
 {
+    // Every message of the window goes to this object.
+    const platform::WindowProcedure toObject = [](void* owner, UINT message, WPARAM wParam, LPARAM lParam) {
+        return static_cast<CWnd*>(owner)->WindowProc(message, wParam, lParam);
+    };
     m_hWnd = platform::CreateGameWindow(title, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                                        FrameWindowProcedure, this);
+                                        toObject, this);
     if (m_hWnd == nullptr) return FALSE;
     // The program's icon (group 128) stands for the window.
-    if (const EmbeddedFile* icon = FindEmbeddedFile(kResources, kResourcesCount, "128"))
-        SetWindowIcon(m_hWnd, icon->begin, icon->size());
+    if (const EmbeddedFile* icon = FindEmbeddedFile(kResources, kResourcesCount, "128")) {
+        SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromConstMem(icon->begin, static_cast<int>(icon->size())), 1);
+        if (picture != nullptr) SDL_SetWindowIcon(platform::SdlWindowOf(m_hWnd), picture);
+        SDL_FreeSurface(picture);
+    }
     return TRUE;
 }
 
 void CWinApp::SetRegistryKey(const char* company)
 {
     const char* name = m_pszAppName != nullptr ? m_pszAppName : "lorvex";
-    delete gProfile;
-    gProfile = new ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
+    gProfile = ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
 }
 
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    if (gProfile == nullptr) return static_cast<UINT>(defaultValue);
-    return static_cast<UINT>(gProfile->GetInt(section, entry, defaultValue));
+    return static_cast<UINT>(gProfile.GetInt(section, entry, defaultValue));
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     platform::TraceCall("WriteProfileInt");
-    if (gProfile == nullptr) return FALSE;
-    return gProfile->WriteInt(section, entry, value) ? TRUE : FALSE;
+    return gProfile.WriteInt(section, entry, value) ? TRUE : FALSE;
 }
 
 void AfxWinInit(const char* executablePath)
@@ -68,7 +59,12 @@ void AfxWinInit(const char* executablePath)
     if (app == nullptr) return;
     app->m_hInstance = GetModuleHandleA(nullptr);
     if (app->m_pszAppName == nullptr) {
-        gAppName = BaseNameWithoutExtension(executablePath);
+        // The executable's name without folder and extension.
+        gAppName = executablePath != nullptr ? executablePath : "";
+        gAppName.erase(0, gAppName.rfind('/') + 1);  // npos + 1: nothing
+        const size_t dot = gAppName.rfind('.');
+        if (dot != std::string::npos && dot > 0) gAppName.erase(dot);
+        if (gAppName.empty()) gAppName = "lorvex";
         app->m_pszAppName = gAppName.c_str();
     }
 }

@@ -1,6 +1,7 @@
 // The framework on Win32: the window class and procedure of frame windows, the profile
 // settings in the registry, and the program's run with its message loop.
 // platform/afx_linux.cpp is the same part on the Linux stand-ins; afx.cpp is shared.
+#include <cstdlib>
 #include <string>
 
 #include "platform/afx.h"
@@ -19,14 +20,9 @@ void SetAppNameFromModule(HINSTANCE module)
 {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    const char* name = path;
-    for (const char* p = path; *p != '\0'; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    std::string base = name;
-    const size_t dot = base.rfind('.');
-    if (dot != std::string::npos && dot > 0) base.erase(dot);
-    if (!base.empty()) lstrcpynA(gAppName, base.c_str(), MAX_PATH);
+    char name[_MAX_FNAME] = {};
+    if (length > 0 && length < MAX_PATH) _splitpath(path, nullptr, nullptr, name, nullptr);
+    if (name[0] != '\0') lstrcpynA(gAppName, name, MAX_PATH);
 }
 
 // Every message of a frame window goes to its object once the window is being made; the
@@ -44,30 +40,27 @@ LRESULT CALLBACK FrameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
     return object->WindowProc(message, wParam, lParam);
 }
 
-// Double clicks, redraw on resize, the arrow cursor, the program's icon; no background
-// brush, since every frame is drawn whole by the display device.
+// Double clicks, redraw on resize, the arrow cursor, the program's icon (the small one taken
+// from the same group by the system); no background brush, since every frame is drawn whole by
+// the display device.
 bool RegisterFrameClass(HINSTANCE instance)
 {
-    WNDCLASSEXA frameClass{};
-    frameClass.cbSize = sizeof frameClass;
+    WNDCLASSA frameClass{};
     frameClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     frameClass.lpfnWndProc = FrameWindowProcedure;
     frameClass.hInstance = instance;
     frameClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconGroup));
-    frameClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconGroup), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON),
-                                                       GetSystemMetrics(SM_CYSMICON), 0));
     frameClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     frameClass.lpszClassName = kFrameWindowClass;
-    return RegisterClassExA(&frameClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterClassA(&frameClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 // HKEY_CURRENT_USER\Software\<company>\<application>\<section>, made when missing; null
 // without a company or when the key cannot be had.
-HKEY OpenSectionKey(const char* section)
+HKEY OpenSectionKey(const char* application, const char* section)
 {
     if (gCompany[0] == '\0' || section == nullptr) return nullptr;
-    const std::string path = std::string("Software\\") + gCompany + "\\" + gAppName + "\\" + section;
+    const std::string path = std::string("Software\\") + gCompany + "\\" + application + "\\" + section;
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -97,7 +90,7 @@ void CWinApp::SetRegistryKey(const char* company)
 // another type filled the level with whatever its bytes were.
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    HKEY key = OpenSectionKey(section);
+    HKEY key = OpenSectionKey(m_pszAppName, section);
     if (key == nullptr) return static_cast<UINT>(defaultValue);
     DWORD type = 0;
     DWORD value = 0;
@@ -112,7 +105,7 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
 // the Windows folder, and the program keeps to its own key.
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
-    HKEY key = OpenSectionKey(section);
+    HKEY key = OpenSectionKey(m_pszAppName, section);
     if (key == nullptr) return FALSE;
     const DWORD stored = static_cast<DWORD>(value);
     const LONG written =
@@ -129,8 +122,6 @@ void AfxWinInit(const char* /*executablePath*/)
     if (app->m_pszAppName == nullptr) {
         SetAppNameFromModule(app->m_hInstance);
         app->m_pszAppName = gAppName;
-    } else {
-        lstrcpynA(gAppName, app->m_pszAppName, MAX_PATH);
     }
 }
 

@@ -22,8 +22,7 @@ bool BmpHeaderIsSound(const unsigned char* data, size_t size)
     const std::uint64_t pixelOffset = U32(data + 10);
     const std::uint64_t headerSize = U32(data + 14);
     const bool core = headerSize == 12;
-    if (!core && (headerSize < 40 || 14 + headerSize > total)) return false;
-    if (core && 14 + headerSize > total) return false;
+    if ((!core && headerSize < 40) || 14 + headerSize > total) return false;
 
     std::int64_t width = 0, height = 0;
     std::uint32_t bits = 0, compression = kBiRgb, colorsUsed = 0;

@@ -1,5 +1,3 @@
-#include "platform/debug_output.h"
-
 #include "platform/internal.h"
 
 void OutputDebugStringA(const char* text)

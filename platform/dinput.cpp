@@ -31,9 +31,9 @@ public:
     }
     HRESULT Acquire() override
     {
-        if (platform::ShouldFail(platform_test::Fault::Acquire) || !platform::WindowHasFocus()) return E_FAIL;
+        if (platform::ShouldFail(platform_test::Fault::Acquire) || !platform::KeyboardState().focus) return E_FAIL;
         acquired_ = true;
-        focusLosses_ = platform::FocusLossCount();
+        focusLosses_ = platform::KeyboardState().focusLosses;
         return DI_OK;
     }
     HRESULT Unacquire() override
@@ -45,8 +45,8 @@ public:
     HRESULT GetDeviceState(DWORD size, void* data) override
     {
         if (size != kStateSize || !acquired_) return E_FAIL;
-        if (focusLosses_ != platform::FocusLossCount()) return DIERR_INPUTLOST;
-        std::memcpy(data, platform::KeyTable(), kStateSize);
+        if (focusLosses_ != platform::KeyboardState().focusLosses) return DIERR_INPUTLOST;
+        std::memcpy(data, platform::KeyboardState().keys, kStateSize);
         return DI_OK;
     }
     HRESULT SetDataFormat(const DIDATAFORMAT* format) override

@@ -2,15 +2,12 @@
 
 #include <SDL_ttf.h>
 
-#include <cstdio>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include <sys/stat.h>
 
 #include "platform/bmp_check.h"
-#include "platform/debug_output.h"
 #include "platform/embedded_file.h"
 #include "platform/internal.h"
 
@@ -28,17 +25,16 @@ struct RenderedLine {
     SDL_Surface* surface = nullptr;
 };
 
-struct Font {
-    TTF_Font* ttf = nullptr;
-    RenderedLine recent[4];
-    int next = 0;
-};
-
 }  // namespace
 
+// A bitmap, or a font with the lines it drew last.
 struct GdiObject {
+    explicit GdiObject(SDL_Surface* picture) : bitmap(picture) {}
+    explicit GdiObject(TTF_Font* ttf) : font(ttf) {}
     SDL_Surface* bitmap = nullptr;
-    Font* font = nullptr;
+    TTF_Font* font = nullptr;
+    RenderedLine recent[4];
+    int next = 0;
 };
 
 struct ModuleObject {
@@ -50,21 +46,6 @@ namespace {
 ModuleObject gModule{0};
 
 // ---- picture files
-
-// False when there is no such file; a file too large for any picture reads as empty.
-bool ReadPictureFile(const char* path, std::vector<unsigned char>* bytes)
-{
-    struct stat info {};
-    if (stat(path, &info) != 0) return false;
-    if (!S_ISREG(info.st_mode) || info.st_size > kMaxPictureFileBytes) return true;
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return true;
-    bytes->resize(static_cast<size_t>(info.st_size));
-    size_t got = bytes->empty() ? 0 : std::fread(bytes->data(), 1, bytes->size(), f);
-    std::fclose(f);
-    bytes->resize(got);
-    return true;
-}
 
 SDL_Surface* DecodePicture(const char* name, const unsigned char* data, size_t size)
 {
@@ -90,7 +71,7 @@ SDL_Color ToSdl(COLORREF c)
                      static_cast<Uint8>(GetBValue(c)), 255};
 }
 
-SDL_Surface* Rendered(Font* font, const char* text, int length, COLORREF color, COLORREF background,
+SDL_Surface* Rendered(GdiObject* font, const char* text, int length, COLORREF color, COLORREF background,
                       const SDL_PixelFormat* format)
 {
     for (RenderedLine& line : font->recent)
@@ -105,7 +86,7 @@ SDL_Surface* Rendered(Font* font, const char* text, int length, COLORREF color, 
     line.color = color;
     line.background = background;
     // Kept in the target's format, so drawing it is a plain copy.
-    SDL_Surface* shaded = TTF_RenderText_Shaded(font->ttf, line.text, ToSdl(color), ToSdl(background));
+    SDL_Surface* shaded = TTF_RenderText_Shaded(font->font, line.text, ToSdl(color), ToSdl(background));
     line.surface = shaded != nullptr ? SDL_ConvertSurface(shaded, format, 0) : nullptr;
     SDL_FreeSurface(shaded);
     return line.surface;
@@ -118,25 +99,24 @@ HINSTANCE GetModuleHandleA(const char* moduleName)
     return moduleName == nullptr ? &gModule : nullptr;
 }
 
-HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int cx, int cy, UINT flags)
+HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int /*cx*/, int /*cy*/, UINT flags)
 {
     if (name == nullptr || type != IMAGE_BITMAP) return nullptr;
     SDL_Surface* picture = nullptr;
     if ((flags & LR_LOADFROMFILE) != 0 && module == nullptr) {
-        std::vector<unsigned char> bytes;
-        if (!ReadPictureFile(name, &bytes)) return nullptr;
-        picture = DecodePicture(name, bytes.data(), bytes.size());
+        struct stat info {};
+        if (stat(name, &info) != 0) return nullptr;
+        // What is no regular file, or too large for any picture, reads as no bytes.
+        const bool readable = S_ISREG(info.st_mode) && info.st_size <= kMaxPictureFileBytes;
+        size_t size = 0;
+        void* bytes = readable ? SDL_LoadFile(name, &size) : nullptr;
+        picture = DecodePicture(name, static_cast<const unsigned char*>(bytes), size);
+        SDL_free(bytes);
     } else if ((flags & LR_LOADFROMFILE) == 0 && module == &gModule) {
         const EmbeddedFile* file = FindEmbeddedFile(kResources, kResourcesCount, name);
         if (file != nullptr) picture = DecodePicture(name, file->begin, file->size());
     }
-    if (picture == nullptr) return nullptr;
-    // Pictures come at their own size: no caller asks for another.
-    if ((cx != 0 && cx != picture->w) || (cy != 0 && cy != picture->h)) {
-        SDL_FreeSurface(picture);
-        return nullptr;
-    }
-    return new GdiObject{picture, nullptr};
+    return picture != nullptr ? new GdiObject(picture) : nullptr;
 }
 
 HDC CreateCompatibleDC(HDC /*reference*/)
@@ -165,11 +145,8 @@ BOOL DeleteObject(HGDIOBJ object)
 {
     if (object == nullptr) return FALSE;
     SDL_FreeSurface(object->bitmap);
-    if (object->font != nullptr) {
-        for (RenderedLine& line : object->font->recent) SDL_FreeSurface(line.surface);
-        TTF_CloseFont(object->font->ttf);
-        delete object->font;
-    }
+    for (RenderedLine& line : object->recent) SDL_FreeSurface(line.surface);
+    if (object->font != nullptr) TTF_CloseFont(object->font);
     delete object;
     return TRUE;
 }
@@ -177,8 +154,7 @@ BOOL DeleteObject(HGDIOBJ object)
 int GetObjectA(HANDLE handle, int size, void* out)
 {
     const auto* object = static_cast<const GdiObject*>(handle);
-    if (object == nullptr || object->bitmap == nullptr || out == nullptr || size < static_cast<int>(sizeof(BITMAP)))
-        return 0;
+    if (object == nullptr || object->bitmap == nullptr || size < static_cast<int>(sizeof(BITMAP))) return 0;
     *static_cast<BITMAP*>(out) = BITMAP{object->bitmap->w, object->bitmap->h};
     return static_cast<int>(sizeof(BITMAP));
 }
@@ -244,7 +220,7 @@ int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format)
     if (dc->pixels == nullptr || dc->font == nullptr || length <= 0 ||
         length >= static_cast<int>(sizeof RenderedLine::text))
         return 0;
-    SDL_Surface* line = Rendered(dc->font->font, text, length, dc->text, dc->background, dc->pixels->format);
+    SDL_Surface* line = Rendered(dc->font, text, length, dc->text, dc->background, dc->pixels->format);
     if (line == nullptr) return 0;
     SDL_Rect box{rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
     SDL_Rect place{box.x, box.y, line->w, line->h};
@@ -273,7 +249,5 @@ HFONT CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientati
     char printable[96] = {};
     for (int c = ' '; c < 127; ++c) printable[c - ' '] = static_cast<char>(c);
     SDL_FreeSurface(TTF_RenderText_Shaded(ttf, printable, SDL_Color{255, 255, 255, 255}, SDL_Color{0, 0, 0, 255}));
-    auto* font = new Font;
-    font->ttf = ttf;
-    return new GdiObject{nullptr, font};
+    return new GdiObject(ttf);
 }

@@ -36,7 +36,7 @@ constexpr DWORD FF_DONTCARE = 0;
 HINSTANCE GetModuleHandleA(const char* moduleName);
 
 // A bitmap by name from the module's resources, or with LR_LOADFROMFILE and no module from a
-// file; cx and cy 0 for the picture's own size, the only size there is.
+// file, at the picture's own size: the game asks for no other (cx and cy 0).
 HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int cx, int cy, UINT flags);
 
 HDC CreateCompatibleDC(HDC reference);

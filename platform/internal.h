@@ -46,7 +46,6 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
 // from inside a display call and nothing may touch the display.
 SDL_Window* SdlWindowOf(HWND window);
 bool IsValidWindow(HWND window);
-bool WindowHasFocus();
 
 }  // namespace platform
 
@@ -74,10 +73,13 @@ bool PictureSize(int* width, int* height);
 void PicturePointOf(int* x, int* y);
 void WindowPointOf(int* x, int* y);
 
-// The 256-byte keyboard table kept from key events, indexed by DirectInput key code.
-BYTE* KeyTable();
-// Counts how often the window lost the keyboard focus; a device acquired before a loss has lost its input.
-unsigned FocusLossCount();
+// The keyboard as the main window's events leave it.
+struct Keyboard {
+    BYTE keys[256];        // down or up, indexed by DirectInput key code
+    bool focus;            // the main window has the keyboard focus
+    unsigned focusLosses;  // a device acquired before a loss has lost its input
+};
+const Keyboard& KeyboardState();
 
 // Made first thing in the program's run: standard streams open, hang-ups handled.
 void PrepareProcess();
@@ -88,6 +90,3 @@ bool EnsureVideo();
 void Shutdown();
 
 }  // namespace platform
-
-// Gives the window the program's icon, from an icon file.
-BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size);

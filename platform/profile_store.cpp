@@ -98,27 +98,6 @@ std::vector<std::string_view> SplitLines(std::string_view data)
     return lines;
 }
 
-// "[name]" -> name (trimmed); false for any other line.
-bool ParseSectionHeader(std::string_view line, std::string_view& name)
-{
-    line = Trim(line);
-    const size_t close = line.find(']');
-    if (line.empty() || line.front() != '[' || close == std::string_view::npos) return false;
-    name = Trim(line.substr(1, close - 1));
-    return true;
-}
-
-// "key = value" -> key, value (both trimmed); false for blank lines, comments and lines without '='.
-bool ParseEntry(std::string_view line, std::string_view& key, std::string_view& value)
-{
-    line = Trim(line);
-    const size_t eq = line.find('=');
-    if (line.empty() || line.front() == ';' || line.front() == '#' || eq == std::string_view::npos) return false;
-    key = Trim(line.substr(0, eq));
-    value = Trim(line.substr(eq + 1));
-    return true;
-}
-
 // A whole decimal number within the signed 32-bit range, with an optional sign.
 bool ParseInt32(std::string_view text, int& result)
 {
@@ -132,8 +111,11 @@ bool ParseInt32(std::string_view text, int& result)
 struct Location {
     long entryLine = -1;
     long lastContentLine = -1;   // last non-blank line of the section (the header at least)
+    std::string_view value;      // the entry's, trimmed
 };
 
+// Sections are "[name]" lines; entries "key = value" lines; lines that start with ';' or '#' are
+// comments. Names and values are trimmed.
 Location Locate(const std::vector<std::string_view>& lines, std::string_view section,
                 std::string_view entry)
 {
@@ -143,17 +125,21 @@ Location Locate(const std::vector<std::string_view>& lines, std::string_view sec
         std::string_view line = lines[i];
         // A UTF-8 byte order mark that an editor may have put before the first line.
         if (i == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-        std::string_view name, key, value;
-        if (ParseSectionHeader(line, name)) {
+        line = Trim(line);
+        const size_t close = line.find(']');
+        if (!line.empty() && line.front() == '[' && close != std::string_view::npos) {
             if (inSection) break;   // the first matching section is the one that counts
-            inSection = EqualsNoCase(name, section);
+            inSection = EqualsNoCase(Trim(line.substr(1, close - 1)), section);
             if (inSection) loc.lastContentLine = static_cast<long>(i);
-            continue;
+        } else if (inSection && !line.empty()) {
+            loc.lastContentLine = static_cast<long>(i);
+            const size_t eq = line.find('=');
+            const bool isEntry = eq != std::string_view::npos && line.front() != ';' && line.front() != '#';
+            if (loc.entryLine < 0 && isEntry && EqualsNoCase(Trim(line.substr(0, eq)), entry)) {
+                loc.entryLine = static_cast<long>(i);
+                loc.value = Trim(line.substr(eq + 1));
+            }
         }
-        if (!inSection) continue;
-        if (!Trim(line).empty()) loc.lastContentLine = static_cast<long>(i);
-        if (loc.entryLine < 0 && ParseEntry(line, key, value) && EqualsNoCase(key, entry))
-            loc.entryLine = static_cast<long>(i);
     }
     return loc;
 }
@@ -350,8 +336,6 @@ std::string ProfileStore::DefaultFolder(const char* company, const char* applica
     return !folder.empty() && ::access(folder.c_str(), X_OK) == 0 ? folder : "";
 }
 
-const std::string& ProfileStore::Folder() const { return folder_; }
-
 std::string ProfileStore::FilePath() const
 {
     if (folder_.empty()) return "";
@@ -363,14 +347,9 @@ int ProfileStore::GetInt(const char* section, const char* entry, int defaultValu
     std::string data;
     if (!IsValidName(section, true) || !IsValidName(entry, false) || !ReadSettingsFile(FilePath(), data))
         return defaultValue;
-    const std::vector<std::string_view> lines = SplitLines(data);
-    const Location loc = Locate(lines, section, entry);
-    std::string_view key, value;
+    const Location loc = Locate(SplitLines(data), section, entry);
     int result;
-    if (loc.entryLine < 0 || !ParseEntry(lines[static_cast<size_t>(loc.entryLine)], key, value) ||
-        !ParseInt32(value, result))
-        return defaultValue;
-    return result;
+    return loc.entryLine >= 0 && ParseInt32(loc.value, result) ? result : defaultValue;
 }
 
 bool ProfileStore::WriteInt(const char* section, const char* entry, int value)

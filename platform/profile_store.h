@@ -16,7 +16,6 @@ public:
     // counts as unset.
     static std::string DefaultFolder(const char* company, const char* application);
 
-    const std::string& Folder() const;
     std::string FilePath() const;                 // folder + "/settings.ini" ("" when no folder)
 
     // The entry's value as a signed 32-bit integer, or defaultValue when the file, section or entry is

@@ -25,9 +25,8 @@ struct WindowObject {
 
 namespace {
 
-// The window's one timer: the game has no other.
+// The window's one timer: the game has no other. No interval: not set.
 struct Timer {
-    bool set = false;
     UINT_PTR id = 0;
     DWORD interval = 0;
     DWORD due = 0;
@@ -55,9 +54,7 @@ Timer gTimer;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
-bool gFocus = true;
-unsigned gFocusLosses = 0;
-BYTE gKeys[256];
+platform::Keyboard gKeyboard{};
 volatile std::sig_atomic_t gCloseSignalled = 0;
 bool gShutDown = false;   // the run ended normally and took the display down
 bool gAbandoned = false;  // the program is being ended from inside a display call
@@ -72,25 +69,6 @@ LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return window->procedure(window->owner, message, wParam, lParam);
 }
 
-bool Dequeue(MSG* msg)
-{
-    if (gQueueCount == 0) return false;
-    *msg = gQueue[gQueueHead];
-    gQueueHead = (gQueueHead + 1) % kQueueSize;
-    --gQueueCount;
-    return true;
-}
-
-MSG Message(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return MSG{gWindow, message, wParam, lParam, platform::NowMs(), POINT{0, 0}};
-}
-
-LPARAM MakePointParam(int x, int y)
-{
-    return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
-}
-
 LPARAM PicturePoint(int x, int y)
 {
     int w = 0;
@@ -100,7 +78,7 @@ LPARAM PicturePoint(int x, int y)
     // Points over the letterbox bars land on the nearest edge of the picture.
     if (w > 0) x = x < 0 ? 0 : (x >= w ? w - 1 : x);
     if (h > 0) y = y < 0 ? 0 : (y >= h ? h - 1 : y);
-    return MakePointParam(x, y);
+    return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
 }
 
 bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
@@ -108,9 +86,9 @@ bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
     const bool down = key.type == SDL_KEYDOWN;
     for (const KeyRow& row : kKeys) {
         if (row.scancode != key.keysym.scancode) continue;
-        if (row.dik != 0) gKeys[row.dik] = down ? 0x80 : 0x00;
+        if (row.dik != 0) gKeyboard.keys[row.dik] = down ? 0x80 : 0x00;
         if (row.virtualKey == 0) return false;
-        *out = Message(down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0);
+        *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0};
         return true;
     }
     return false;
@@ -128,11 +106,12 @@ bool TranslateButton(const SDL_MouseButtonEvent& b, MSG* out)
     } else {
         return false;
     }
-    *out = Message(message, 0, PicturePoint(b.x, b.y));
+    *out = MSG{gWindow, message, 0, PicturePoint(b.x, b.y)};
     return true;
 }
 
-bool TranslateWindowEvent(const SDL_WindowEvent& w)
+// What the window system says of the window changes its state; no message comes of it.
+void OnWindowEvent(const SDL_WindowEvent& w)
 {
     switch (w.event) {
     case SDL_WINDOWEVENT_EXPOSED:
@@ -146,30 +125,29 @@ bool TranslateWindowEvent(const SDL_WindowEvent& w)
         gWindow->iconic = false;
         platform::RepaintScreen();
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: gFocus = true; break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: gKeyboard.focus = true; break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys held while the focus leaves would otherwise stay down for ever.
-        gFocus = false;
-        std::memset(gKeys, 0, sizeof gKeys);
-        ++gFocusLosses;
+        gKeyboard.focus = false;
+        std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
+        ++gKeyboard.focusLosses;
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: platform::RepaintScreen(); break;
     default: break;
     }
-    return false;
 }
 
 bool Translate(const SDL_Event& e, MSG* out)
 {
     if (gWindow == nullptr) return false;
     switch (e.type) {
-    case SDL_QUIT: *out = Message(WM_CLOSE, 0, 0); return true;
+    case SDL_QUIT: *out = MSG{gWindow, WM_CLOSE, 0, 0}; return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: return TranslateKey(e.key, out);
-    case SDL_MOUSEMOTION: *out = Message(WM_MOUSEMOVE, 0, PicturePoint(e.motion.x, e.motion.y)); return true;
+    case SDL_MOUSEMOTION: *out = MSG{gWindow, WM_MOUSEMOVE, 0, PicturePoint(e.motion.x, e.motion.y)}; return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: return TranslateButton(e.button, out);
-    case SDL_WINDOWEVENT: return TranslateWindowEvent(e.window);
+    case SDL_WINDOWEVENT: OnWindowEvent(e.window); return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET: platform::OnRenderReset(); return false;
     default: return false;
@@ -179,41 +157,17 @@ bool Translate(const SDL_Event& e, MSG* out)
 bool DueTimer(MSG* out)
 {
     const DWORD now = platform::NowMs();
-    if (!gTimer.set || static_cast<std::int32_t>(now - gTimer.due) < 0) return false;
+    if (gTimer.interval == 0 || static_cast<std::int32_t>(now - gTimer.due) < 0) return false;
     // Missed periods are dropped: the next tick is due one period on, or from now when far behind.
     gTimer.due += gTimer.interval;
     if (static_cast<std::int32_t>(now - gTimer.due) >= 0) gTimer.due = now + gTimer.interval;
-    *out = Message(WM_TIMER, gTimer.id, 0);
+    *out = MSG{gWindow, WM_TIMER, gTimer.id, 0};
     return true;
-}
-
-bool NextMessage(MSG* out)
-{
-    if (Dequeue(out)) return true;
-    if (gCloseSignalled != 0 && gWindow != nullptr) {
-        gCloseSignalled = 0;
-        *out = Message(WM_CLOSE, 0, 0);
-        return true;
-    }
-    SDL_Event e;
-    while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
-        if (Translate(e, out)) return true;
-    if (gQuitPosted) {
-        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0, platform::NowMs(), POINT{0, 0}};
-        gQuitPosted = false;
-        return true;
-    }
-    if (gWindow != nullptr && gWindow->needsPaint && !gWindow->iconic) {
-        gWindow->needsPaint = false;
-        *out = Message(WM_PAINT, 0, 0);
-        return true;
-    }
-    return DueTimer(out);
 }
 
 DWORD MillisecondsToNextTimer()
 {
-    if (!gTimer.set) return 100;
+    if (gTimer.interval == 0) return 100;
     const std::int32_t left = static_cast<std::int32_t>(gTimer.due - platform::NowMs());
     return left <= 0 ? 0 : (left < 100 ? static_cast<DWORD>(left) : 100);
 }
@@ -317,8 +271,8 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
     SDL_Window* sdl = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
     if (sdl == nullptr) return nullptr;
     gWindow = new WindowObject{sdl, procedure, owner};
-    gFocus = true;
-    std::memset(gKeys, 0, sizeof gKeys);
+    gKeyboard.focus = true;
+    std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
     return gWindow;
 }
 
@@ -332,19 +286,9 @@ bool IsValidWindow(HWND window)
     return Valid(window);
 }
 
-bool WindowHasFocus()
+const Keyboard& KeyboardState()
 {
-    return gWindow != nullptr && gFocus;
-}
-
-BYTE* KeyTable()
-{
-    return gKeys;
-}
-
-unsigned FocusLossCount()
-{
-    return gFocusLosses;
+    return gKeyboard;
 }
 
 }  // namespace platform
@@ -357,6 +301,7 @@ BOOL DestroyWindow(HWND window)
     Deliver(window, WM_NCDESTROY, 0, 0);
     gQueueCount = 0;  // what was posted to the window goes with it
     gTimer = Timer{};
+    gKeyboard.focus = false;
     SDL_DestroyWindow(window->sdl);
     delete window;
     gWindow = nullptr;
@@ -407,20 +352,10 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* /*paint*/)
     return Valid(window) ? TRUE : FALSE;
 }
 
-BOOL SetWindowIcon(HWND window, const void* iconFile, size_t size)
-{
-    if (!Valid(window)) return FALSE;
-    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(iconFile, static_cast<int>(size)), 1);
-    if (icon == nullptr) return FALSE;
-    SDL_SetWindowIcon(window->sdl, icon);
-    SDL_FreeSurface(icon);
-    return TRUE;
-}
-
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!Valid(window) || gQueueCount == kQueueSize) return FALSE;
-    gQueue[(gQueueHead + gQueueCount++) % kQueueSize] = MSG{window, message, wParam, lParam, platform::NowMs(), {}};
+    gQueue[(gQueueHead + gQueueCount++) % kQueueSize] = MSG{window, message, wParam, lParam};
     return TRUE;
 }
 
@@ -435,9 +370,35 @@ void PostQuitMessage(int exitCode)
     gQuitCode = exitCode;
 }
 
+// Posted messages first, then a close signalled and the input, then WM_QUIT, a paint and a due
+// timer, as the system orders them.
 BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT /*first*/, UINT /*last*/, UINT /*remove*/)
 {
-    return NextMessage(msg) ? TRUE : FALSE;
+    if (gQueueCount > 0) {
+        *msg = gQueue[gQueueHead];
+        gQueueHead = (gQueueHead + 1) % kQueueSize;
+        --gQueueCount;
+        return TRUE;
+    }
+    if (gCloseSignalled != 0 && gWindow != nullptr) {
+        gCloseSignalled = 0;
+        *msg = MSG{gWindow, WM_CLOSE, 0, 0};
+        return TRUE;
+    }
+    SDL_Event e;
+    while (SDL_WasInit(SDL_INIT_EVENTS) != 0 && SDL_PollEvent(&e))
+        if (Translate(e, msg)) return TRUE;
+    if (gQuitPosted) {
+        *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(gQuitCode), 0};
+        gQuitPosted = false;
+        return TRUE;
+    }
+    if (gWindow != nullptr && gWindow->needsPaint && !gWindow->iconic) {
+        gWindow->needsPaint = false;
+        *msg = MSG{gWindow, WM_PAINT, 0, 0};
+        return TRUE;
+    }
+    return DueTimer(msg) ? TRUE : FALSE;
 }
 
 BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
@@ -463,7 +424,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC /*callb
 {
     if (!Valid(window) || id == 0) return 0;
     const DWORD interval = milliseconds < 10 ? 10 : milliseconds;  // the system's floor
-    gTimer = Timer{true, id, interval, platform::NowMs() + interval};
+    gTimer = Timer{id, interval, platform::NowMs() + interval};
     return id;
 }
 
@@ -502,13 +463,6 @@ Uint32 MainWindowId()
     return gWindow != nullptr ? SDL_GetWindowID(gWindow->sdl) : 0;
 }
 
-void PictureToWindow(int x, int y, int* wx, int* wy)
-{
-    *wx = x;
-    *wy = y;
-    platform::WindowPointOf(wx, wy);
-}
-
 }  // namespace
 
 void PushKey(unsigned sdlScancode, bool down, bool repeat)
@@ -516,10 +470,8 @@ void PushKey(unsigned sdlScancode, bool down, bool repeat)
     SDL_Event e{};
     e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     e.key.windowID = MainWindowId();
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.repeat = repeat ? 1 : 0;
     e.key.keysym.scancode = static_cast<SDL_Scancode>(sdlScancode);
-    e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
     SDL_PushEvent(&e);
 }
 
@@ -528,7 +480,9 @@ void PushMouseMove(int x, int y)
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
     e.motion.windowID = MainWindowId();
-    PictureToWindow(x, y, &e.motion.x, &e.motion.y);
+    e.motion.x = x;
+    e.motion.y = y;
+    platform::WindowPointOf(&e.motion.x, &e.motion.y);
     SDL_PushEvent(&e);
 }
 
@@ -538,9 +492,10 @@ void PushMouseButton(int x, int y, bool left, bool down, int clicks)
     e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     e.button.windowID = MainWindowId();
     e.button.button = left ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.button.clicks = static_cast<Uint8>(clicks);
-    PictureToWindow(x, y, &e.button.x, &e.button.y);
+    e.button.x = x;
+    e.button.y = y;
+    platform::WindowPointOf(&e.button.x, &e.button.y);
     SDL_PushEvent(&e);
 }
 

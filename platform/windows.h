@@ -104,4 +104,7 @@ constexpr UINT SWP_NOACTIVATE = 0x0010;
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CYCAPTION = 4;
+
+// Text for a developer watching the program, never shown to the player.
+void OutputDebugStringA(const char* text);
 #endif  // _WIN32

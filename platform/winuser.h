@@ -9,19 +9,16 @@
 
 #include "platform/windows.h"
 
+// Of a message, and of a paint cycle, only what the game and the framework read.
 struct MSG {
     HWND hwnd;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    DWORD time;
-    POINT pt;
 };
 
 struct PAINTSTRUCT {
     HDC hdc;
-    BOOL fErase;
-    RECT rcPaint;
 };
 
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);

@@ -35,7 +35,6 @@ protected:
 TEST_F(ProfileStoreTest, PathsFollowTheFolder)
 {
     EXPECT_EQ(ProfileStore(dir_).FilePath(), SettingsPath());
-    EXPECT_EQ(ProfileStore(dir_).Folder(), dir_);
     EXPECT_EQ(ProfileStore("").FilePath(), "");
     EXPECT_EQ(ProfileStore(dir_ + "/").FilePath(), SettingsPath());
 }

@@ -20,7 +20,7 @@ class Recorder : public test::Display {
 public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        messages.push_back(MSG{window, message, wParam, lParam, 0, {}});
+        messages.push_back(MSG{window, message, wParam, lParam});
         return 0;
     }
     std::vector<UINT> Kinds() const

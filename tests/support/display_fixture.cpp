@@ -122,7 +122,7 @@ Display::~Display()
 
 LRESULT Display::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    last = MSG{window, message, wParam, lParam, 0, {}};
+    last = MSG{window, message, wParam, lParam};
     ++received;
     return 0;
 }
