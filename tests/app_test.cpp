@@ -159,6 +159,9 @@ TEST_F(AppTest, AFailedStartEndsTheProgramWithStatusOne)
     char name[] = "lorvex";
     char* argv[] = {name, nullptr};
     EXPECT_EQ(AfxWinMain(1, argv), 1);
+    // The closed frame's WM_QUIT is still queued, as on the system: the next run must not meet it.
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE) && quit.message == WM_QUIT);
 }
 
 TEST_F(AppTest, ExitReleasesInputThenWritesTheLevelThenReleasesPrimaryBeforeDevice)
