@@ -39,6 +39,19 @@ void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, u
     Put32(out, 0);
 }
 
+// The file header of a BMP whose pixels start at `offset`, with room reserved for the rest.
+std::vector<uint8_t> StartBmpFile(uint32_t offset, uint32_t pixelBytes)
+{
+    std::vector<uint8_t> out;
+    out.reserve(offset + pixelBytes);
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, offset + pixelBytes);
+    Put32(out, 0);
+    Put32(out, offset);
+    return out;
+}
+
 void PutPalette(std::vector<uint8_t>& out, const Palette& pal)
 {
     for (const Rgb8& e : pal.entry) {
@@ -64,13 +77,7 @@ std::vector<uint8_t> EncodeBmp(const IndexedImage& img, const Palette& pal)
 {
     const uint32_t pixelBytes = RowBytes(img.width, 8) * img.height;
     const uint32_t offset = 14 + 40 + 256 * 4;
-    std::vector<uint8_t> out;
-    out.reserve(offset + pixelBytes);
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, offset + pixelBytes);
-    Put32(out, 0);
-    Put32(out, offset);
+    std::vector<uint8_t> out = StartBmpFile(offset, pixelBytes);
     PutInfoHeader(out, img.width, img.height, 8, pixelBytes);
     PutPalette(out, pal);
     PutIndexRows(out, img);
@@ -81,13 +88,7 @@ std::vector<uint8_t> EncodeBmp(const RgbaImage& image)
 {
     const uint32_t pixelBytes = uint32_t(image.width) * image.height * 4;
     const uint32_t offset = 14 + 40;
-    std::vector<uint8_t> out;
-    out.reserve(offset + pixelBytes);
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, offset + pixelBytes);
-    Put32(out, 0);
-    Put32(out, offset);
+    std::vector<uint8_t> out = StartBmpFile(offset, pixelBytes);
     PutInfoHeader(out, image.width, image.height, 32, pixelBytes);
     for (int y = image.height - 1; y >= 0; --y)
         for (int x = 0; x < image.width; ++x) {
