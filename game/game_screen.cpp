@@ -127,8 +127,12 @@ void CGameScreen::EndRound()
     if (!matchMode) {
         std::int32_t total = worms[0].score;
         if (wormCount == 2) total += worms[1].score;
+        const int before = gLevel;
         if (total < kLowerBelow && gLevel > kMinLevel) gLevel -= 1;
         if (total > kRaiseAbove && gLevel < kMaxLevel) gLevel += 1;
+        // Saved now, not only at exit: a kill, a crash or a closed browser tab runs no exit.
+        CWinApp* app = AfxGetApp();
+        if (gLevel != before && app != nullptr) app->WriteProfileInt("Nastaveni", "level", gLevel);
     }
     PostShowMenu();
 }
