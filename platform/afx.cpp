@@ -90,6 +90,7 @@ int AfxWinMain(int argc, char** argv)
 {
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 1;
+    if (const int status = AfxReadOptions(argc, argv); status >= 0) return status;
     AfxWinInit(argc > 0 ? argv[0] : nullptr);
     int code = 1;  // a failed start is no success, silent as it is
     if (app->InitInstance()) {

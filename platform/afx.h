@@ -90,6 +90,8 @@ CWnd* AfxGetMainWnd();
 void AfxWinInit(const char* executablePath);
 // Ends what the run needed of the system, once the main window is gone.
 void AfxWinTerm();
+// The program's options, read before anything starts: -1 to run on, or the status to end with.
+int AfxReadOptions(int argc, char** argv);
 // Runs the application object: InitInstance, then the message loop or, when it fails, the end
 // of the program with the main window destroyed. Returns the program's exit status.
 int AfxWinMain(int argc, char** argv);

@@ -13,6 +13,8 @@ namespace {
 // Until a registry key is set, the profile has no folder: it reads the defaults and writes nothing.
 std::string& gAppName = *new std::string;
 ProfileStore& gProfile = *new ProfileStore("");
+// The stand-ins' own section: the game's "Nastaveni" holds only what the game keeps.
+constexpr const char* kStandInSection = "Display";
 
 }  // namespace
 
@@ -51,6 +53,20 @@ BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
     platform::TraceCall("WriteProfileInt");
     return gProfile.WriteInt(section, entry, value) ? TRUE : FALSE;
 }
+
+namespace platform {
+
+int StandInSetting(const char* entry, int defaultValue)
+{
+    return gProfile.GetInt(kStandInSection, entry, defaultValue);
+}
+
+void KeepStandInSetting(const char* entry, int value)
+{
+    if (gProfile.GetInt(kStandInSection, entry, 0) != value) gProfile.WriteInt(kStandInSection, entry, value);
+}
+
+}  // namespace platform
 
 void AfxWinInit(const char* executablePath)
 {

@@ -126,3 +126,9 @@ void AfxWinInit(const char* /*executablePath*/)
 }
 
 void AfxWinTerm() {}
+
+// The game takes the display in its own mode on Windows: there is nothing to choose.
+int AfxReadOptions(int /*argc*/, char** /*argv*/)
+{
+    return -1;
+}

@@ -371,15 +371,9 @@ HRESULT Device::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel)
     SDL_Window* sdlWindow = platform::SdlWindowOf(window);
     if (sdlWindow == nullptr || bitsPerPixel != 16 || width == 0 || height == 0 || width > 4096 || height > 4096)
         return E_FAIL;
-    // The mode change of old is a full-screen desktop window the picture is scaled to.
-    // Cover the display first, so the picture fills it even where no window manager
-    // carries out the full-screen request.
-    SDL_Rect bounds{};
-    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdlWindow), &bounds) == 0) {
-        SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
-        SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
-    }
-    SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    // The mode change of old is a full-screen desktop window, or a window when the player
+    // asks for one, the picture scaled to it.
+    platform::ShowDisplayMode(sdlWindow, static_cast<int>(width), static_cast<int>(height));
     if (!screen.Open(sdlWindow, static_cast<int>(width), static_cast<int>(height))) return E_FAIL;
     gScreen = this;
     return DD_OK;

@@ -80,6 +80,26 @@ struct Keyboard {
     unsigned focusLosses;  // a device acquired before a loss has lost its input
 };
 const Keyboard& KeyboardState();
+// A key of the table held down or let go by one of its holders (bits: the keyboard, each pad); it
+// is down while any holds it.
+void HoldKey(unsigned dik, BYTE holder, bool down);
+
+// Game controllers, started with the video: the first two steer the worms as their keys do.
+void OpenPads();
+void ClosePads();
+// What a pad event means for the table of keys; true when it makes a key message as well.
+bool TranslatePad(const SDL_Event& event, unsigned* virtualKey, bool* down);
+
+// Full screen, or a window the player may size: the command line asks, or the choice of the
+// last run; Alt+Enter switches at any time.
+enum class StartIn { AsLastTime, Window, FullScreen };
+void RequestStart(StartIn choice);
+void ShowDisplayMode(SDL_Window* window, int pictureWidth, int pictureHeight);
+void ToggleFullScreen();
+// The stand-ins' own settings, in a section of their own beside the game's; written only when
+// they change, a missing one counting as 0.
+int StandInSetting(const char* entry, int defaultValue);
+void KeepStandInSetting(const char* entry, int value);
 
 // Made first thing in the program's run: standard streams open, hang-ups handled.
 void PrepareProcess();

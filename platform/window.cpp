@@ -1,5 +1,6 @@
 #include "platform/winuser.h"
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -51,6 +52,25 @@ size_t gQueueCount = 0;
 
 WindowObject* gWindow = nullptr;  // the program has exactly one window
 Timer gTimer;
+
+// How the picture is shown: full screen, or in a window; Alt+Enter trades one for the other.
+struct Placement {
+    platform::StartIn requested = platform::StartIn::AsLastTime;  // by the command line
+    bool windowed = false;
+    int pictureWidth = 0;  // the display mode's; 0 while none is set
+    int pictureHeight = 0;
+    int windowX = 0;  // where the window was, while full screen; no size until it first opens
+    int windowY = 0;
+    int windowWidth = 0;
+    int windowHeight = 0;
+};
+Placement gPlacement;
+constexpr const char* kWindowSetting = "window";  // 1: the game opens in a window
+constexpr int kFrameRoom = 64;                     // of the display, for the window's frame
+
+// Who holds each key down, indexed by DirectInput key code: the keyboard, and a pad or two.
+BYTE gKeyHolders[256] = {};
+constexpr BYTE kKeyboardHolder = 0x01;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
@@ -81,12 +101,28 @@ LPARAM PicturePoint(int x, int y)
     return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
 }
 
+void ReleaseKeyboardKeys()
+{
+    for (unsigned dik = 0; dik < 256; ++dik) platform::HoldKey(dik, kKeyboardHolder, false);
+}
+
+// Alt+Enter is the window's own key: it never reaches the game, as the system keeps it too.
+bool IsWindowKey(const SDL_KeyboardEvent& key)
+{
+    return (key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
+           (key.keysym.mod & KMOD_ALT) != 0;
+}
+
 bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
 {
     const bool down = key.type == SDL_KEYDOWN;
+    if (IsWindowKey(key)) {
+        if (down && key.repeat == 0) platform::ToggleFullScreen();
+        return false;
+    }
     for (const KeyRow& row : kKeys) {
         if (row.scancode != key.keysym.scancode) continue;
-        if (row.dik != 0) gKeyboard.keys[row.dik] = down ? 0x80 : 0x00;
+        if (row.dik != 0) platform::HoldKey(row.dik, kKeyboardHolder, down);
         if (row.virtualKey == 0) return false;
         *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, row.virtualKey, 0};
         return true;
@@ -129,12 +165,21 @@ void OnWindowEvent(const SDL_WindowEvent& w)
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys held while the focus leaves would otherwise stay down for ever.
         gKeyboard.focus = false;
-        std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
+        ReleaseKeyboardKeys();
         ++gKeyboard.focusLosses;
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: platform::RepaintScreen(); break;
     default: break;
     }
+}
+
+bool TranslatePadEvent(const SDL_Event& e, MSG* out)
+{
+    unsigned virtualKey = 0;
+    bool down = false;
+    if (!platform::TranslatePad(e, &virtualKey, &down)) return false;
+    *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0};
+    return true;
 }
 
 bool Translate(const SDL_Event& e, MSG* out)
@@ -150,7 +195,7 @@ bool Translate(const SDL_Event& e, MSG* out)
     case SDL_WINDOWEVENT: OnWindowEvent(e.window); return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET: platform::OnRenderReset(); return false;
-    default: return false;
+    default: return TranslatePadEvent(e, out);
     }
 }
 
@@ -170,6 +215,47 @@ DWORD MillisecondsToNextTimer()
     if (gTimer.interval == 0) return 100;
     const std::int32_t left = static_cast<std::int32_t>(gTimer.due - platform::NowMs());
     return left <= 0 ? 0 : (left < 100 ? static_cast<DWORD>(left) : 100);
+}
+
+// ---- full screen or a window
+
+// The full screen stands for the display mode of old. Cover the display first, so the picture
+// fills it even where no window manager carries out the full-screen request.
+void ShowFullScreen(SDL_Window* window)
+{
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) == 0) {
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// A first window is the largest whole multiple of the picture that leaves the display room for
+// the window's frame, centred.
+void PlaceFirstWindow(SDL_Window* window)
+{
+    const int display = SDL_GetWindowDisplayIndex(window);
+    SDL_Rect usable{0, 0, gPlacement.pictureWidth, gPlacement.pictureHeight};
+    SDL_GetDisplayUsableBounds(display, &usable);
+    const int factor = std::max(1, std::min((usable.w - kFrameRoom) / gPlacement.pictureWidth,
+                                            (usable.h - kFrameRoom) / gPlacement.pictureHeight));
+    gPlacement.windowWidth = factor * gPlacement.pictureWidth;
+    gPlacement.windowHeight = factor * gPlacement.pictureHeight;
+    gPlacement.windowX = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    gPlacement.windowY = gPlacement.windowX;
+}
+
+// A window the player may size, never below the picture's own size unless the window manager
+// makes it so; the picture then fills its largest rectangle of the picture's shape.
+void ShowInWindow(SDL_Window* window)
+{
+    SDL_SetWindowFullscreen(window, 0);
+    if (gPlacement.windowWidth == 0) PlaceFirstWindow(window);
+    SDL_SetWindowResizable(window, SDL_TRUE);
+    SDL_SetWindowMinimumSize(window, gPlacement.pictureWidth, gPlacement.pictureHeight);
+    SDL_SetWindowSize(window, gPlacement.windowWidth, gPlacement.windowHeight);
+    SDL_SetWindowPosition(window, gPlacement.windowX, gPlacement.windowY);
 }
 
 void CloseOnSignal(int /*signal*/)
@@ -255,6 +341,7 @@ bool EnsureVideo()
         return false;
     }
     CatchLostConnection();
+    platform::OpenPads();
     return true;
 }
 
@@ -262,6 +349,7 @@ void Shutdown()
 {
     gShutDown = true;
     if (gWindow != nullptr || gAbandoned) return;  // still in use, or not to be touched
+    platform::ClosePads();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
@@ -273,6 +361,7 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
     gWindow = new WindowObject{sdl, procedure, owner};
     gKeyboard.focus = true;
     std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
+    std::memset(gKeyHolders, 0, sizeof gKeyHolders);
     return gWindow;
 }
 
@@ -291,11 +380,55 @@ const Keyboard& KeyboardState()
     return gKeyboard;
 }
 
+void HoldKey(unsigned dik, BYTE holder, bool down)
+{
+    if (dik >= 256) return;
+    gKeyHolders[dik] = static_cast<BYTE>(down ? gKeyHolders[dik] | holder : gKeyHolders[dik] & ~holder);
+    gKeyboard.keys[dik] = gKeyHolders[dik] != 0 ? 0x80 : 0x00;
+}
+
+void RequestStart(StartIn choice)
+{
+    gPlacement.requested = choice;
+}
+
+void ShowDisplayMode(SDL_Window* window, int pictureWidth, int pictureHeight)
+{
+    gPlacement.pictureWidth = pictureWidth;
+    gPlacement.pictureHeight = pictureHeight;
+    gPlacement.windowed = gPlacement.requested == StartIn::AsLastTime ? StandInSetting(kWindowSetting, 0) == 1
+                                                                      : gPlacement.requested == StartIn::Window;
+    if (gPlacement.windowed)
+        ShowInWindow(window);
+    else
+        ShowFullScreen(window);
+}
+
+// At once, whatever the game is doing: the next frame is drawn to the new size, and the keys
+// held stay held.
+void ToggleFullScreen()
+{
+    SDL_Window* window = SdlWindowOf(gWindow);
+    if (window == nullptr || gPlacement.pictureWidth == 0) return;  // no display mode yet
+    if (gPlacement.windowed) {
+        SDL_GetWindowPosition(window, &gPlacement.windowX, &gPlacement.windowY);
+        SDL_GetWindowSize(window, &gPlacement.windowWidth, &gPlacement.windowHeight);
+        ShowFullScreen(window);
+    } else {
+        ShowInWindow(window);
+    }
+    gPlacement.windowed = !gPlacement.windowed;
+    RepaintScreen();
+}
+
 }  // namespace platform
 
 BOOL DestroyWindow(HWND window)
 {
     if (!Valid(window)) return FALSE;
+    // The player's choice of a window or the full screen holds for the next start too.
+    if (gPlacement.pictureWidth != 0) platform::KeepStandInSetting(kWindowSetting, gPlacement.windowed ? 1 : 0);
+    gPlacement.pictureWidth = 0;
     platform::OnWindowDestroying(window);
     // The owner may delete itself on its last message; nothing touches it after.
     Deliver(window, WM_NCDESTROY, 0, 0);
@@ -327,7 +460,8 @@ BOOL UpdateWindow(HWND window)
     return TRUE;
 }
 
-// The game places its window once the display mode is set: it covers the screen already.
+// The game places its window once the display mode is set: it covers the screen already, or it
+// is the window the player asked for.
 BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/,
                   UINT /*flags*/)
 {

@@ -90,6 +90,17 @@ TEST(ProgramTest, AnXServerFailingTheRendererNeverCrashesTheGame)
     EXPECT_EQ(run.level, kLevelOne);
 }
 
+TEST(ProgramTest, AnUnknownOptionIsOneLineAndStatusTwo)
+{
+    test::TempFolder home;
+    test::Command command{{LORVEX_PATH, "--no-such-option"}, {"HOME=" + home.Path()}};
+    command.output = home.File("output");
+    test::Child game(command);
+    EXPECT_TRUE(game.EndsWithin(3000));
+    EXPECT_EQ(game.Stop(SIGTERM).status, 2);
+    EXPECT_EQ(test::ReadFile(command.output), "lorvex: unknown option '--no-such-option' (lorvex --help lists the options)\n");
+}
+
 // The symbols a program defines, demangled, one a line.
 std::string DefinedSymbols(const std::string& program)
 {
