@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build and run for Lorvex on Debian 12.
-#   ./build.sh play   install what is missing, build, start the game
+#   ./build.sh play [OPTIONS]  install what the game needs, build only the game, start it
+#                     (OPTIONS go to the game: --window, --help)
 #   ./build.sh test   install what is missing (the tests' validators too), build, run the test suite
 #   ./build.sh build  install what is missing, build only
 #   ./build.sh package  install what is missing, build the Debian package into build-deb/
@@ -8,8 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
-          libgtest-dev googletest libbenchmark-dev zlib1g-dev)
+# What building the game needs; `play` asks for no more.
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# What the tests, the benchmarks and the picture generator need besides.
+developer_packages=(libgtest-dev googletest libbenchmark-dev zlib1g-dev)
 # What building and checking the Debian package needs besides.
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
 # The validators the tests check the installed desktop entry and metadata with.
@@ -44,9 +47,21 @@ install_missing() {
 }
 
 build() {
+  packages+=("${developer_packages[@]}")
   install_missing
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DLORVEX_DEVELOPER=ON
   cmake --build build
+}
+
+# Only the game: a first build leaves the developers' part out; a build folder that has it
+# keeps it, as its packages are there.
+play() {
+  install_missing
+  local first=()
+  [ -f build/CMakeCache.txt ] || first=(-DLORVEX_DEVELOPER=OFF)
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${first[@]}"
+  cmake --build build --target lorvex
+  exec ./build/lorvex "$@"
 }
 
 # A build of its own: the program goes to /usr/games, where Debian keeps games, and is
@@ -55,7 +70,7 @@ package() {
   packages+=("${package_packages[@]}")
   install_missing
   export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-  cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_BINDIR=games \
+  cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_BINDIR=games -DLORVEX_DEVELOPER=OFF \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
   cmake --build build-deb --target lorvex lorvex_documents
@@ -69,7 +84,7 @@ test_suite() {
 }
 
 case "${1:-play}" in
-  play)  build; exec ./build/lorvex ;;
+  play)  shift || true; play "$@" ;;
   test)  test_suite ;;
   build) build ;;
   package) package ;;
