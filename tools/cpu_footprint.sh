@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# CPU that the game uses beside the floor: a bare SDL program (present_floor.c) that only
-# presents one 640 x 480 frame every 40 ms, both full screen on one private X server.
+# CPU that the game uses beside the floor: a bare SDL program (tools/present_floor.c) that
+# only presents one 640 x 480 frame every 40 ms, filling the screen's largest 4:3 rectangle as
+# the game does, both full screen on one private X server.
 #
 #   tools/cpu_footprint.sh [options] [SECONDS] [WIDTHxHEIGHT]      (from the project root)
 #
@@ -12,7 +13,7 @@
 #   --shot FILE    a PNG of the screen at the end of the game's measurement
 #
 # Each program runs for 2 s first; then its CPU time is counted over SECONDS (default 10).
-# Environment: GAME (default build/lorvex), FLOOR_SRC (default ../shared/tools/present_floor.c).
+# Environment: GAME (default build/lorvex), FLOOR_SRC (default present_floor.c beside this script).
 # Needs xvfb, xdotool, cc and libsdl2-dev; --wm needs openbox, --shot imagemagick.
 set -euo pipefail
 
@@ -31,7 +32,7 @@ done
 secs=${1:-10}
 size=${2:-1280x1024}
 game=${GAME:-build/lorvex}
-floor_src=${FLOOR_SRC:-../shared/tools/present_floor.c}
+floor_src=${FLOOR_SRC:-$(dirname "$0")/present_floor.c}
 warmup=2
 [ -x "$game" ] || { echo "no game at $game: build it first" >&2; exit 1; }
 [ -f "$floor_src" ] || { echo "no floor program at $floor_src: set FLOOR_SRC" >&2; exit 1; }
