@@ -118,7 +118,7 @@ TEST_F(ProfileStoreTest, WriteKeepsWindowsLineEndsAndAMissingFinalNewline)
     EXPECT_EQ(store.GetInt("A", "x", 0), 1);
     EXPECT_EQ(store.GetInt("B", "y", 0), 2);
     ASSERT_TRUE(store.WriteInt("A", "z", 3));
-    EXPECT_EQ(ReadRaw(), "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\n");
+    EXPECT_EQ(ReadRaw(), "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\r\n");
 }
 
 TEST_F(ProfileStoreTest, OnlyWholeDecimal32BitNumbersAreRead)
@@ -142,7 +142,8 @@ TEST_F(ProfileStoreTest, OnlyWholeDecimal32BitNumbersAreRead)
     }
 }
 
-TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndReplaced)
+// A file the game cannot read is the player's: ignored, and left as it is with one line.
+TEST_F(ProfileStoreTest, OversizedOrNonTextFilesAreIgnoredAndKept)
 {
     ProfileStore store(dir_);
     std::string header = "[S]\nv=4\n";
@@ -151,19 +152,32 @@ TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndReplaced)
     WriteRaw(limit);
     EXPECT_EQ(store.GetInt("S", "v", 0), 4);   // exactly at the limit still reads
 
-    WriteRaw(limit + "\n");
-    EXPECT_EQ(store.GetInt("S", "v", 0), 0);
-    ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 2));
-    EXPECT_EQ(ReadRaw(), "[Nastaveni]\nlevel=2\n");
+    testing::internal::CaptureStderr();
+    for (const std::string& foreign : {limit + "\n", std::string("[S]\nv=4\n\0", 9), std::string("[S]\nv=4\x1b\n"),
+                                       std::string("\xff\xfe[\0S\0]\0\n\0v\0=\0004\0\n\0", 20)}) {
+        WriteRaw(foreign);
+        EXPECT_EQ(store.GetInt("S", "v", 0), 0);
+        EXPECT_FALSE(store.WriteInt("S", "v", 6));
+        EXPECT_TRUE(ReadRaw() == foreign);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),   // once, not for each failed write
+              "lorvex_tests: v is not saved: " + SettingsPath() + " is larger than 64 KiB or not text, and is left as it is\n");
 }
 
-TEST_F(ProfileStoreTest, BinaryGarbageIsIgnoredAndReplaced)
+// As people write it by hand: a comment after the value, and CR alone ending lines.
+TEST_F(ProfileStoreTest, HandWrittenValuesWithCommentsOrOldLineEndsRead)
 {
-    WriteRaw(std::string("[S]\nv=4\n\0\x01\xff garbage", 20));
     ProfileStore store(dir_);
-    EXPECT_EQ(store.GetInt("S", "v", 0), 0);
-    ASSERT_TRUE(store.WriteInt("S", "v", 6));
-    EXPECT_EQ(ReadRaw(), "[S]\nv=6\n");
+    WriteRaw("[Nastaveni]\nlevel=12 ; hard enough\nspeed = 3#fast\n");
+    EXPECT_EQ(store.GetInt("Nastaveni", "level", 1), 12);
+    EXPECT_EQ(store.GetInt("Nastaveni", "speed", 1), 3);
+    ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 13));
+    EXPECT_EQ(ReadRaw(), "[Nastaveni]\nlevel=13 ; hard enough\nspeed = 3#fast\n");
+
+    WriteRaw("[Other]\rlevel=2\r[Nastaveni]\rlevel=12\r");
+    EXPECT_EQ(store.GetInt("Nastaveni", "level", 1), 12);
+    ASSERT_TRUE(store.WriteInt("Other", "x", 5));
+    EXPECT_EQ(ReadRaw(), "[Other]\rlevel=2\rx=5\r[Nastaveni]\rlevel=12\r");
 }
 
 TEST_F(ProfileStoreTest, FifoInPlaceOfTheFileDoesNotBlock)
@@ -407,6 +421,32 @@ TEST_F(ProfileStoreTest, PlantedLinksAreNotWrittenThrough)
         EXPECT_TRUE(::stat((dir_ + "/private/device").c_str(), &device) == 0 && S_ISFIFO(device.st_mode));
         EXPECT_EQ(test::ReadFile(dir_ + "/private/secret"), "secret\n");
         EXPECT_EQ(test::FolderEntries(dir_ + "/private"), (std::vector<std::string>{"device", "secret"}));
+    }
+}
+
+// Run as root with a user's HOME (sudo -E): nothing written, removed or made where the user's
+// link on the way leads (here, the settings folder's or the company's), nor anywhere in that HOME.
+TEST_F(ProfileStoreTest, RootWritesNothingWhereAUsersLinkOnTheWayLeads)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can run with a HOME that another user owns";
+    const std::string victim = dir_ + "/victim", share = dir_ + "/home/.local/share";   // victim: root's, as /etc
+    test::ScopedEnv home("HOME", (dir_ + "/home").c_str());
+    test::ScopedEnv noDataHome("XDG_DATA_HOME", nullptr);
+    const std::vector<std::string> held{".settings.ini.Ab12Cd", "settings.ini"};
+    for (const char* link : {"/Tamberlo/lorvex", "/Tamberlo", ""}) {
+        SCOPED_TRACE(link);
+        ASSERT_EQ(std::system(("rm -rf '" + dir_ + "'/*; mkdir -p '" + victim + "' '" + share +
+                               (link == std::string("/Tamberlo") ? "'" : "/Tamberlo'")).c_str()), 0);
+        for (const std::string& name : held) ASSERT_TRUE(test::WriteFile(victim + "/" + name, "x\n"));
+        ASSERT_TRUE(link[0] == '\0' || ::symlink(victim.c_str(), (share + link).c_str()) == 0);
+        ASSERT_TRUE(test::GiveToUnprivileged(dir_ + "/home"));
+        // No link: root's own folders, made in that HOME by an older version.
+        ASSERT_TRUE(link[0] != '\0' || std::system(("mv '" + victim + "' '" + share + "/Tamberlo/lorvex'").c_str()) == 0);
+        const std::string folder = ProfileStore::DefaultFolder("Tamberlo", "lorvex");
+        EXPECT_FALSE(ProfileStore(folder).WriteInt("Nastaveni", "level", 9));
+        const std::string heldIn = link[0] == '\0' ? share + "/Tamberlo/lorvex" : victim;
+        EXPECT_EQ(test::FolderEntries(heldIn), held);
+        EXPECT_EQ(test::ReadFile(heldIn + "/settings.ini"), "x\n");
     }
 }
 
