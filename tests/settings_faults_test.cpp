@@ -2,6 +2,7 @@
 // locked or replaced while the game runs, and no data folder at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -9,10 +10,16 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <SDL.h>
+
+#include "game/game_screen.h"
 #include "tests/support/app_harness.h"
+#include "tests/support/sanitizer.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
@@ -139,6 +146,112 @@ TEST(SettingsFaultsTest, AnEmptyDataHomeKeepsTheLevelUnderHome)
     if (madeAtRoot) (void)std::system("rm -rf /Tamberlo");
     EXPECT_FALSE(madeAtRoot);
     EXPECT_EQ(test::ReadFile(app.SettingsFile()), "[Nastaveni]\nlevel=8\n");
+}
+
+// A round that changes the level saves it when it ends: a kill or a crash later loses nothing.
+TEST(SettingsFaultsTest, ARoundThatChangesTheLevelSavesItAtOnce)
+{
+    test::AppHarness app;
+    app.WriteSettings(kStored);
+    ASSERT_TRUE(app.Start());
+    PostMessageA(app.Frame()->m_hWnd, UM_START_GAME, 1, 0);
+    app.Ticks(1);
+    for (int tick = 0; tick < 2000 && app.Frame()->gameScreen->running; ++tick) app.Ticks(1);
+    platform_test::PushKey(SDL_SCANCODE_SPACE, true);
+    app.Ticks(2);
+    EXPECT_EQ(test::ReadFile(app.SettingsFile()), "[Nastaveni]\nlevel=6\n");   // no food: one level down
+}
+
+// The built game as a player starts it, with HOME at `home`, under the shell's `limits`; ended
+// with SIGTERM after `ms` unless it ended by itself. Its output goes to `output`.
+test::Ending RunGame(const std::string& home, const std::string& output, const std::string& limits = "",
+                     std::vector<std::string> env = {}, int ms = 1000)
+{
+    test::Command command({"/bin/sh", "-c", limits + "exec \"$0\"", LORVEX_PATH},
+                          {"HOME=" + home, "XDG_DATA_HOME", "XDG_RUNTIME_DIR=" + home});
+    command.env.insert(command.env.end(), env.begin(), env.end());
+    command.output = output;
+    return test::RunProgram(command, ms);
+}
+
+// A failed save: one line on standard error, status 0 all the same (the game ran), the old file
+// as it was and no temporary file beside it. A file size limit once killed the save half-way.
+TEST(SettingsFaultsTest, AFailedSaveSaysSoInOneLine)
+{
+    struct Case {
+        const char* limits;
+        bool home;
+        bool fileIsAFolder;
+        const char* says;
+    };
+    // Larger than the size limit of 512 bytes, which the one line fits into.
+    const std::string stored = std::string(kStored) + "; " + std::string(1000, '-') + "\n";
+    for (const Case& c : {Case{"ulimit -f 1; ", true, false, "settings.ini could not be written: File too large"},
+                          Case{"", true, true, "settings.ini could not be written: Is a directory"},
+                          Case{"", false, false, "has no folder to go in (no HOME)"}}) {
+        SCOPED_TRACE(c.says);
+        test::AppHarness app;   // its HOME, and the settings in it
+        test::TempFolder out;
+        if (c.fileIsAFolder) ASSERT_EQ(std::system(("mkdir -p '" + app.SettingsFile() + "'").c_str()), 0);
+        else app.WriteSettings(stored);
+        const std::vector<std::string> unset = c.home ? std::vector<std::string>{} : std::vector<std::string>{"HOME"};
+        const test::Ending end = RunGame(app.Home(), out.File("output"), c.limits, unset);
+        EXPECT_EQ(end.status, 0);
+        const std::string said = test::ReadFile(out.File("output"));
+        EXPECT_EQ(said.rfind("lorvex: level is not saved: ", 0), 0u) << said;
+        EXPECT_EQ(said.find(c.says), said.size() - std::string(c.says).size() - 1) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_EQ(test::ReadFile(app.SettingsFile()), c.fileIsAFolder ? "" : stored);
+        EXPECT_EQ(test::FolderEntries(app.SettingsFolder()), std::vector<std::string>{"settings.ini"});
+    }
+}
+
+// With the X server stopped the game waits in a display call: a termination signal still saves
+// the level at once, and ends the game soon after.
+TEST(SettingsFaultsTest, ATerminationSignalSavesTheLevelWhileTheDisplayIsStuck)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    test::Command xvfb({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp"});
+    xvfb.output = "/dev/null";
+    test::Child server(xvfb);
+    close(ready[1]);
+    char number[16] = {};
+    const bool started = read(ready[0], number, sizeof number - 1) > 0;   // written once it serves
+    close(ready[0]);
+    if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
+    test::TempFolder home;
+    test::Command command({LORVEX_PATH}, {"HOME=" + home.Path(), "XDG_DATA_HOME", "XDG_RUNTIME_DIR=" + home.Path(),
+                                          "SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number))});
+    command.output = home.File("output");
+    test::Child game(command);
+    EXPECT_FALSE(game.EndsWithin(1500));
+    kill(server.Pid(), SIGSTOP);
+    usleep(500 * 1000);
+    kill(game.Pid(), SIGTERM);
+    const bool ended = game.EndsWithin(8000);
+    kill(server.Pid(), SIGCONT);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(game.Stop(SIGKILL).signal, SIGTERM);
+    EXPECT_EQ(test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");
+}
+
+// Short of memory at start-up, at any limit: the game runs, or it ends with status 1 and one
+// line (or the loader refuses it before it starts); it never crashes.
+TEST(SettingsFaultsTest, ShortOfMemoryAtStartItEndsWithOneLine)
+{
+    if (!test::kHeapIsMeasurable) GTEST_SKIP() << "the address sanitizer reserves more than these limits";
+    for (int megabytes = 26; megabytes <= 42; ++megabytes) {
+        SCOPED_TRACE(std::to_string(megabytes) + " MB");
+        test::TempFolder home;
+        const test::Ending end = RunGame(home.Path(), home.File("output"),
+                                         "ulimit -v " + std::to_string(megabytes * 1024) + "; ", {}, 400);
+        const std::string said = test::ReadFile(home.File("output"));
+        EXPECT_EQ(end.signal, 0) << said;
+        EXPECT_TRUE(end.status == 0 || end.status == 127 || (end.status == 1 && said.rfind("lorvex: ", 0) == 0 &&
+                                                             std::count(said.begin(), said.end(), '\n') == 1))
+            << end.status << ": " << said;
+    }
 }
 
 }  // namespace
