@@ -441,7 +441,8 @@ TEST_F(ProfileStoreTest, RootWritesNothingWhereAUsersLinkOnTheWayLeads)
         ASSERT_TRUE(link[0] == '\0' || ::symlink(victim.c_str(), (share + link).c_str()) == 0);
         ASSERT_TRUE(test::GiveToUnprivileged(dir_ + "/home"));
         // No link: root's own folders, made in that HOME by an older version.
-        ASSERT_TRUE(link[0] != '\0' || std::system(("mv '" + victim + "' '" + share + "/Tamberlo/lorvex'").c_str()) == 0);
+        const std::string older = "chown -R 0:0 '" + dir_ + "/home/.local'; mv '" + victim + "' '" + share + "/Tamberlo/lorvex'";
+        ASSERT_TRUE(link[0] != '\0' || std::system(older.c_str()) == 0);
         const std::string folder = ProfileStore::DefaultFolder("Tamberlo", "lorvex");
         EXPECT_FALSE(ProfileStore(folder).WriteInt("Nastaveni", "level", 9));
         const std::string heldIn = link[0] == '\0' ? share + "/Tamberlo/lorvex" : victim;
