@@ -436,10 +436,12 @@ bool Render(const std::string& folder, const char* section, const char* entry, i
             std::string& out)
 {
     if (!IsValidName(section, true) || !IsValidName(entry, false)) return false;
-    if (folder.empty()) return NotSaved(entry, "", "has no folder to go in (no HOME)");
     std::string at;
     const char* why = nullptr;
     bool missing = false;
+    if (folder.empty() && DataHome().empty()) return NotSaved(entry, "", "has no folder to go in (no HOME)");
+    if (folder.empty() && !CheckWay(DataHome(), at, why, missing)) return NotSaved(entry, at, why);
+    if (folder.empty()) return NotSaved(entry, DataHome(), "holds no folder for it, and none could be made");
     if (!CheckWay(folder, at, why, missing)) return NotSaved(entry, at, why);
     if (missing) return NotSaved(entry, at, "is missing");
     const std::string path = FilePathIn(folder);
