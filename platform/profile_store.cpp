@@ -186,11 +186,13 @@ std::string BaseNameOf(const std::string& path) { return path.substr(path.rfind(
 
 // The last failure said, until a write succeeds; never destroyed, as the last write runs at exit.
 std::string& gSaid = *new std::string;
+bool gQuiet = false;   // nothing said while a signal's write is made again
 
 // A write that cannot be made: the value stays in memory only, and the player learns why in one
 // line on standard error; the same failure again (each round's end, then the exit) says no more.
 bool NotSaved(const char* entry, const std::string& path, const std::string& why)
 {
+    if (gQuiet) return false;
     std::string& said = gSaid;
     const std::string text = std::string(entry) + " is not saved: " + path + (path.empty() ? "" : " ") + why;
     if (text != said) std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.c_str());
@@ -563,8 +565,11 @@ bool ProfileStore::WriteInt(const char* section, const char* entry, int value)
         if (const int error = ReplaceFileAtomically(target, out))
             return NotSaved(entry, target, std::string("could not be written: ") + std::strerror(error));
         gSaid.clear();
-        // What a signal would write is made again from the file as it is now.
-        if (!gPrepared.entry.empty()) PrepareSignalWrite(gPrepared);
+        // What a signal would write is made again from the file as it is now; its own write
+        // tells its failures.
+        gQuiet = gPrepared.folder == folder_;
+        if (gQuiet) PrepareSignalWrite(gPrepared);
+        gQuiet = false;
         return true;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "%s: %s is not saved: out of memory\n", program_invocation_short_name, entry);
