@@ -2,20 +2,19 @@
 // locked or replaced while the game runs, and no data folder at all.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include <csignal>
-
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <SDL.h>
 
 #include "game/game_screen.h"
 #include "tests/support/app_harness.h"
