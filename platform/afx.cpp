@@ -94,7 +94,7 @@ int AfxWinMain(int argc, char** argv)
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 1;
     AfxWinInit(argc > 0 ? argv[0] : nullptr);
-    int code = 1;  // a failed start is no success, silent as it is
+    int code = 1;  // a failed start is no success
     try {
         if (app->InitInstance()) {
             code = app->Run();
