@@ -164,7 +164,7 @@ TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndKept)
 
 TEST_F(ProfileStoreTest, BinaryGarbageIsIgnoredAndKept)
 {
-    const std::string utf16("\xff\xfe[\0S\0]\0\n\0v\0=\0004\0\n\0", 20);   // as an editor may save it
+    const std::string utf16("\xff\xfe[\0S\0]\0\n\0v\0=\0004\0\n\0", 18);   // as an editor may save it
     WriteRaw(utf16);
     ProfileStore store(dir_);
     EXPECT_EQ(store.GetInt("S", "v", 0), 0);
