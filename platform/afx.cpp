@@ -2,6 +2,9 @@
 // application object. Built for Linux and for Windows alike.
 #include "platform/afx.h"
 
+#include <cstdio>
+#include <new>
+
 const char* const kFrameWindowClass = "AfxFrameOrView";
 
 namespace {
@@ -92,15 +95,22 @@ int AfxWinMain(int argc, char** argv)
     if (app == nullptr) return 1;
     if (const int status = AfxReadOptions(argc, argv); status >= 0) return status;
     AfxWinInit(argc > 0 ? argv[0] : nullptr);
-    int code = 1;  // a failed start is no success, silent as it is
-    if (app->InitInstance()) {
-        code = app->Run();
-    } else if (CWnd* frame = app->m_pMainWnd) {
-        // A failed start: the main window goes, or the frame object where it has none.
-        if (!frame->DestroyWindow()) {
-            app->m_pMainWnd = nullptr;
-            delete frame;
+    int code = 1;  // a failed start is no success
+    try {
+        if (app->InitInstance()) {
+            code = app->Run();
+        } else if (CWnd* frame = app->m_pMainWnd) {
+            // A failed start: the main window goes, or the frame object where it has none.
+            if (!frame->DestroyWindow()) {
+                app->m_pMainWnd = nullptr;
+                delete frame;
+            }
         }
+    } catch (const std::bad_alloc&) {
+        // Short of memory, a screen's making threw and the program ended on an uncaught
+        // exception: it ends with one line instead, leaving the half-made window alone.
+        std::fprintf(stderr, "%s: out of memory\n", app->m_pszAppName);
+        code = 1;
     }
     AfxWinTerm();
     return code;

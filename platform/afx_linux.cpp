@@ -43,14 +43,19 @@ void CWinApp::SetRegistryKey(const char* company)
     gProfile = ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
 }
 
+// What the exit would write, kept ready for a termination signal (the read value, or the
+// default where none is stored); so is every later value.
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    return static_cast<UINT>(gProfile.GetInt(section, entry, defaultValue));
+    const int value = gProfile.GetInt(section, entry, defaultValue);
+    gProfile.PrepareForSignal(section, entry, value);
+    return static_cast<UINT>(value);
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     platform::TraceCall("WriteProfileInt");
+    gProfile.PrepareForSignal(section, entry, value);
     return gProfile.WriteInt(section, entry, value) ? TRUE : FALSE;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/ddraw.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <numeric>
@@ -102,6 +103,9 @@ bool Screen::Open(SDL_Window* window, int w, int h)
     if (renderer_ == nullptr)
         renderer_.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (renderer_ == nullptr) renderer_.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE));
+    // Short of memory the start failed here without a word.
+    if (renderer_ == nullptr)
+        std::fprintf(stderr, "%s: nothing can draw in the window: %s\n", program_invocation_short_name, SDL_GetError());
     if (renderer_ == nullptr) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     screenless_ = driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
@@ -387,6 +391,9 @@ HRESULT Device::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
             return E_FAIL;
         Pixels front(NewPixels(screen.width, screen.height));
         Pixels behind(NewPixels(screen.width, screen.height));
+        if (front == nullptr || behind == nullptr)
+            std::fprintf(stderr, "%s: no room for the screen's frames: %s\n", program_invocation_short_name,
+                         SDL_GetError());
         if (front == nullptr || behind == nullptr) return E_FAIL;
         primary = new Surface(front.release(), this);
         primary->back = new Surface(behind.release(), nullptr);
@@ -397,6 +404,10 @@ HRESULT Device::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
         desc->dwHeight == 0 || desc->dwWidth > kMaxSurfaceSide || desc->dwHeight > kMaxSurfaceSide)
         return E_FAIL;
     SDL_Surface* pixels = NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
+    // Short of memory, the screens closed the game for want of their pictures without a word.
+    static bool toldNoRoom = false;
+    if (pixels == nullptr && !std::exchange(toldNoRoom, true))
+        std::fprintf(stderr, "%s: no room for the pictures: %s\n", program_invocation_short_name, SDL_GetError());
     if (pixels == nullptr) return E_FAIL;
     *surface = new Surface(pixels, nullptr);
     return DD_OK;

@@ -3,11 +3,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
@@ -64,9 +67,13 @@ bool LooksLikeText(const std::string& data)
                         [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; });
 }
 
-// Reads the whole file, bounded. False when it is missing, not a regular file, unreadable,
-// larger than the limit or not text.
-bool ReadSettingsFile(const std::string& path, std::string& out)
+// What a read found: nothing to keep (no file, or none this user may read, or no regular
+// file), the text, or a file that is the player's and not the game's to replace.
+enum class Content { kNone, kText, kForeign };
+
+// Reads the whole file, bounded. kForeign for a file larger than the limit or not text: an
+// editor's UTF-16 or a stray NUL once made the next write replace the player's whole file.
+Content ReadSettingsFile(const std::string& path, std::string& out)
 {
     // O_NONBLOCK so that a FIFO in the file's place cannot block the open; it is refused below.
     const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -82,20 +89,29 @@ bool ReadSettingsFile(const std::string& path, std::string& out)
     }
     if (fd >= 0) ::close(fd);
     out.resize(total);
-    const bool ok = n >= 0 && total <= ProfileStore::kMaxFileSize && LooksLikeText(out);
-    if (!ok) out.clear();
-    return ok;
+    const bool text = total <= ProfileStore::kMaxFileSize && LooksLikeText(out);
+    const Content found = n < 0 ? Content::kNone : (text ? Content::kText : Content::kForeign);
+    if (found != Content::kText) out.clear();
+    return found;
 }
 
+// Lines with their ends: LF, CR LF, or CR alone as an older editor writes them.
 std::vector<std::string_view> SplitLines(std::string_view data)
 {
     std::vector<std::string_view> lines;
     while (!data.empty()) {
-        const size_t end = std::min(data.find('\n'), data.size());
+        size_t end = std::min(data.find_first_of("\r\n"), data.size());
+        end += end < data.size() ? (data.compare(end, 2, "\r\n") == 0 ? 2 : 1) : 0;
         lines.push_back(data.substr(0, end));
-        data.remove_prefix(std::min(end + 1, data.size()));
+        data.remove_prefix(end);
     }
     return lines;
+}
+
+std::string_view WithoutEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    return line;
 }
 
 // A whole decimal number within the signed 32-bit range, with an optional sign.
@@ -112,10 +128,13 @@ struct Location {
     long entryLine = -1;
     long lastContentLine = -1;   // last non-blank line of the section (the header at least)
     std::string_view value;      // the entry's, trimmed
+    std::string_view comment;    // what follows the value from its ';' or '#' on, if anything
 };
 
 // Sections are "[name]" lines; entries "key = value" lines; lines that start with ';' or '#' are
-// comments. Names and values are trimmed.
+// comments, and so is the rest of an entry's line from a ';' or '#' on ("level=12 ; hard", as
+// people write by hand; the file's values are numbers, so neither sign belongs to one).
+// Names and values are trimmed.
 Location Locate(const std::vector<std::string_view>& lines, std::string_view section,
                 std::string_view entry)
 {
@@ -125,7 +144,7 @@ Location Locate(const std::vector<std::string_view>& lines, std::string_view sec
         std::string_view line = lines[i];
         // A UTF-8 byte order mark that an editor may have put before the first line.
         if (i == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-        line = Trim(line);
+        line = Trim(WithoutEnd(line));
         const size_t close = line.find(']');
         if (!line.empty() && line.front() == '[' && close != std::string_view::npos) {
             if (inSection) break;   // the first matching section is the one that counts
@@ -137,7 +156,10 @@ Location Locate(const std::vector<std::string_view>& lines, std::string_view sec
             const bool isEntry = eq != std::string_view::npos && line.front() != ';' && line.front() != '#';
             if (loc.entryLine < 0 && isEntry && EqualsNoCase(Trim(line.substr(0, eq)), entry)) {
                 loc.entryLine = static_cast<long>(i);
-                loc.value = Trim(line.substr(eq + 1));
+                const std::string_view rest = line.substr(eq + 1);
+                const size_t comment = std::min(rest.find_first_of(";#"), rest.size());
+                loc.value = Trim(rest.substr(0, comment));
+                loc.comment = rest.substr(comment);
             }
         }
     }
@@ -162,10 +184,19 @@ std::string FolderOf(const std::string& path)
 
 std::string BaseNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-// The level stays in memory and nothing is written; the player learns why on standard error.
-bool NotSaved(const std::string& path, const char* why)
+// The last failure said, until a write succeeds; never destroyed, as the last write runs at exit.
+std::string& gSaid = *new std::string;
+bool gQuiet = false;   // nothing said while a signal's write is made again
+
+// A write that cannot be made: the value stays in memory only, and the player learns why in one
+// line on standard error; the same failure again (each round's end, then the exit) says no more.
+bool NotSaved(const char* entry, const std::string& path, const std::string& why)
 {
-    std::fprintf(stderr, "%s: the level is not saved: %s %s\n", program_invocation_short_name, path.c_str(), why);
+    if (gQuiet) return false;
+    std::string& said = gSaid;
+    const std::string text = std::string(entry) + " is not saved: " + path + (path.empty() ? "" : " ") + why;
+    if (text != said) std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.c_str());
+    said = text;
     return false;
 }
 
@@ -180,22 +211,18 @@ bool IsOwnFolder(const std::string& folder, bool stickyWillDo)
     return (st.st_uid == ::geteuid() && !othersWrite) || (stickyWillDo && (st.st_mode & S_ISVTX) != 0);
 }
 
-// The file that a write of `path` replaces: where its chain of symbolic links ends (a settings
-// file kept in a dotfiles folder stays a link to it), else `path` itself. nullptr when the write
-// may go there, else why not. Links are followed as the kernel's protected-link rule would: a
-// link planted by another user (in a shared HOME, a mode-0777 folder) once made a run as root
-// overwrite a root-only file, make one in a root-only folder, or turn a device into a file.
-const char* FinalTarget(std::string path, std::string& target)
+// Where `path`'s chain of symbolic links ends (`path` itself when it is none), each link followed
+// as the kernel's protected-link rule would: the user's own, in a folder that nobody else may
+// change or a sticky one. A link planted by another user (in a shared HOME, a mode-0777 folder)
+// once made a run as root overwrite a root-only file, make one in a root-only folder, or turn a
+// device into a file. nullptr when the end is reached so, else why not.
+const char* FollowLinks(std::string path, std::string& end, int& hops)
 {
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    for (hops = 0; hops < kMaxLinkHops; ++hops) {
         struct stat st;
-        const bool exists = ::lstat(path.c_str(), &st) == 0;
-        if (!exists || !S_ISLNK(st.st_mode)) {
-            target = path;
-            // The new file is made in the target's folder: one of the user's own, like the file.
-            const bool ownFile = !exists || (S_ISREG(st.st_mode) && st.st_uid == ::geteuid());
-            return hop == 0 || (ownFile && IsOwnFolder(FolderOf(path), false))
-                       ? nullptr : "is a link to what is not this user's own file in a folder of their own";
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            end = path;
+            return nullptr;
         }
         if (st.st_uid != ::geteuid() || !IsOwnFolder(FolderOf(path), true))
             return "is a link that another user owns or could have replaced";
@@ -206,6 +233,75 @@ const char* FinalTarget(std::string path, std::string& target)
         path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
     }
     return "is a loop of links";
+}
+
+// The file that a write of `path` replaces: where its links end (a settings file kept in a
+// dotfiles folder stays a link to it). There the new file is made in the target's folder: the
+// user's own file, or none yet, in a folder of the user's own.
+const char* FinalTarget(const std::string& path, std::string& target)
+{
+    int hops = 0;
+    if (const char* refused = FollowLinks(path, target, hops)) return refused;
+    struct stat st;
+    const bool exists = ::lstat(target.c_str(), &st) == 0;
+    const bool ownFile = !exists || (S_ISREG(st.st_mode) && st.st_uid == ::geteuid());
+    return hops == 0 || (ownFile && IsOwnFolder(FolderOf(target), false))
+               ? nullptr : "is a link to what is not this user's own file in a folder of their own";
+}
+
+// The data folder the settings folder lies in: XDG_DATA_HOME when absolute (an empty or
+// relative one counts as unset, as the XDG rules say), else HOME's; "" when neither is set.
+std::string DataHome()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::string base;
+    if (dataHome != nullptr && dataHome[0] == '/') base = dataHome;
+    else if (home != nullptr && home[0] != '\0') base = std::string(home) + "/.local/share";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    return base;
+}
+
+// A folder on the way to the settings: the user's own, and one that nobody else may change
+// where a link leads to it. `real` is where its links end; `missing` when nothing is there.
+const char* CheckFolder(const std::string& path, std::string& real, bool& missing)
+{
+    int hops = 0;
+    if (const char* refused = FollowLinks(path, real, hops)) return refused;
+    struct stat st;
+    missing = ::lstat(real.c_str(), &st) != 0 && errno == ENOENT;
+    if (missing) return nullptr;
+    if (!S_ISDIR(st.st_mode)) return "is no folder";
+    if (st.st_uid != ::geteuid()) return "belongs to another user";
+    return hops == 0 || IsOwnFolder(real, false) ? nullptr : "is a link to a folder that others may change";
+}
+
+// Every folder from the data folder down to `folder` (only `folder` itself where it lies
+// elsewhere) passes CheckFolder: a user's link on the way (~/.local/share/Tamberlo -> /etc)
+// made root write, delete and make folders where it led. Run as root with a HOME of another
+// user's (sudo -E), nothing is written at all. False, with the folder and why, when refused;
+// `missing` when the way ends before `folder`, all that exists being fine.
+bool CheckWay(std::string folder, std::string& at, const char*& why, bool& missing)
+{
+    const char* home = std::getenv("HOME");
+    struct stat st;
+    if (::geteuid() == 0 && home != nullptr && ::stat(home, &st) == 0 && st.st_uid != 0) {
+        at = home;
+        why = "belongs to another user";
+        return false;
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const std::string base = DataHome();
+    const bool inBase = !base.empty() && folder.compare(0, base.size() + 1, base + "/") == 0;
+    size_t done = inBase ? base.size() : folder.size();
+    at = folder.substr(0, done);
+    std::string real;
+    while ((why = CheckFolder(at, real, missing)) == nullptr && !missing && done < folder.size()) {
+        const size_t next = std::min(folder.find('/', done + 1), folder.size());
+        at = real + folder.substr(done, next - done);
+        done = next;
+    }
+    return why == nullptr;
 }
 
 bool IsSameFile(int fd, const std::string& path)
@@ -262,13 +358,13 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& base, 
 }
 
 // Writes the data to a locked temporary file beside `path`, syncs it and renames it over `path`.
-// On any failure the temporary file is removed and `path` is left as it was.
-bool ReplaceFileAtomically(const std::string& path, const std::string& data)
+// On any failure the temporary file is removed and `path` is left as it was. 0, or the error.
+int ReplaceFileAtomically(const std::string& path, const std::string& data)
 {
     const std::string folder = FolderOf(path);
     std::string tempPath;
     const int fd = CreateLockedTemporary(folder, BaseNameOf(path), tempPath);
-    if (fd < 0) return false;
+    if (fd < 0) return errno != 0 ? errno : EEXIST;
     RemoveStaleTemporaries(folder, BaseNameOf(path), tempPath);
 
     bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
@@ -277,6 +373,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& data)
         (void)::fchmod(fd, (old.st_mode & 07777) | kOwnerReadWrite);   // the user's permissions, usable
     // Renamed while still open and locked, so no clean-up can take it away in between.
     ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
+    const int error = ok ? 0 : (errno != 0 ? errno : EIO);
     if (!ok) ::unlink(tempPath.c_str());
     ::close(fd);
     // Make the rename itself durable; the data is already safe, so failure here is not reported.
@@ -285,13 +382,18 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& data)
         (void)::fsync(folderFd);
         ::close(folderFd);
     }
-    return ok;
+    return error;
 }
 
-// Folders are made only where the nearest one that exists is the user's own: run as root with
-// another user's HOME (sudo -E), SDL made ~/.local/share owned by root, locking the user out.
+// Where the way to the folder ends before it, folders are made only under the nearest one that
+// exists being the user's own: run as root with another user's HOME (sudo -E), SDL made
+// ~/.local/share owned by root, locking the user out.
 bool MayMakeFoldersFor(std::string folder)
 {
+    std::string at;
+    const char* why = nullptr;
+    bool missing = false;
+    if (!CheckWay(folder, at, why, missing)) return false;
     struct stat st;
     while (::stat(folder.c_str(), &st) != 0) {
         if (errno != ENOENT) return false;
@@ -316,6 +418,113 @@ std::string PrefPath(const char* company, const char* application)
     return folder;
 }
 
+std::string FilePathIn(const std::string& folder)
+{
+    if (folder.empty()) return "";
+    return folder + (folder.back() == '/' ? "" : "/") + kFileName;
+}
+
+// The end of the file's first line, which new lines follow; LF in a new file.
+std::string_view LineEnd(const std::vector<std::string_view>& lines)
+{
+    const std::string_view end = lines.empty() ? "" : lines[0].substr(WithoutEnd(lines[0]).size());
+    return end.empty() ? "\n" : end;
+}
+
+// The file that entry=value in the section makes of the one in `folder`: every other line kept,
+// and a comment after the old value. False, with one line on standard error unless the names are
+// bad, when it may not be written: `target` is then where it would go.
+bool Render(const std::string& folder, const char* section, const char* entry, int value, std::string& target,
+            std::string& out)
+{
+    if (!IsValidName(section, true) || !IsValidName(entry, false)) return false;
+    std::string at;
+    const char* why = nullptr;
+    bool missing = false;
+    if (folder.empty() && DataHome().empty()) return NotSaved(entry, "", "has no folder to go in (no HOME)");
+    if (folder.empty() && !CheckWay(DataHome(), at, why, missing)) return NotSaved(entry, at, why);
+    if (folder.empty()) return NotSaved(entry, DataHome(), "holds no folder for it, and none could be made");
+    if (!CheckWay(folder, at, why, missing)) return NotSaved(entry, at, why);
+    if (missing) return NotSaved(entry, at, "is missing");
+    const std::string path = FilePathIn(folder);
+    std::string old;
+    // A file it cannot read is the player's: left as it is, the level kept for the session.
+    if (ReadSettingsFile(path, old) == Content::kForeign)
+        return NotSaved(entry, path, "is larger than 64 KiB or not text, and is left as it is");
+    const std::vector<std::string_view> lines = SplitLines(old);
+    const std::string_view eol = LineEnd(lines);
+    const Location loc = Locate(lines, section, entry);
+    const std::string entryText =
+        std::string(entry) + "=" + std::to_string(value) + (loc.comment.empty() ? "" : " ") + std::string(loc.comment);
+    out.clear();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const long index = static_cast<long>(i);
+        const std::string_view text = WithoutEnd(lines[i]);
+        const std::string_view end = lines[i].size() > text.size() ? lines[i].substr(text.size()) : eol;
+        out += index == loc.entryLine ? std::string_view(entryText) : text;
+        out += end;
+        if (loc.entryLine < 0 && index == loc.lastContentLine) (out += entryText) += eol;
+    }
+    if (loc.lastContentLine < 0) ((((out += "[") += section) += "]") += eol) += entryText, out += eol;
+    // What the program writes, it must read back: a file past the read limit would be rejected
+    // at the next start. The player's other lines are theirs to shorten; the level was once
+    // left unsaved here without a word.
+    if (out.size() > ProfileStore::kMaxFileSize)
+        return NotSaved(entry, path,
+                        "would grow past the 64 KiB a settings file may have; remove some of its other lines");
+    const char* refused = FinalTarget(path, target);
+    return refused == nullptr || NotSaved(entry, path, refused);
+}
+
+// A file ready to be written from a signal handler, which may make only the few calls that are
+// safe there (open, write, fsync, rename): no allocation, no locks, nothing of stdio.
+struct SignalWrite {
+    char target[PATH_MAX];
+    char temp[PATH_MAX + 16];
+    mode_t mode;
+    size_t size;
+    char data[ProfileStore::kMaxFileSize];
+};
+
+// Two, so that one is filled while a handler may still read the other.
+SignalWrite gSignalWrites[2];
+std::atomic<const SignalWrite*> gPendingWrite{nullptr};
+
+// The entry that was last made ready, to make it again from the file that a later write left.
+struct PreparedEntry {
+    std::string folder, section, entry;
+    int value = 0;
+};
+PreparedEntry& gPrepared = *new PreparedEntry;   // never destroyed: the last write runs at exit
+
+bool CopyInto(char* to, size_t room, const std::string& from)
+{
+    if (from.size() >= room) return false;
+    std::memcpy(to, from.c_str(), from.size() + 1);
+    return true;
+}
+
+// Makes ready what entry=value would make of the file; nothing when the file already says so
+// or may not be written.
+void PrepareSignalWrite(const PreparedEntry& prepared)
+{
+    std::string target, out, now;
+    const bool pending = Render(prepared.folder, prepared.section.c_str(), prepared.entry.c_str(), prepared.value,
+                                target, out) && (ReadSettingsFile(target, now) != Content::kText || now != out);
+    SignalWrite& next = gSignalWrites[gPendingWrite.load() == &gSignalWrites[0] ? 1 : 0];
+    // The temporary's name is one that a later write removes if a kill leaves it behind.
+    std::string temp = FolderOf(target) + "/." + BaseNameOf(target) + ".";
+    for (unsigned long n = static_cast<unsigned long>(::getpid()), i = 0; i < 6; ++i, n /= 36)
+        temp += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
+    struct stat st;
+    next.mode = (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0) | kOwnerReadWrite;
+    next.size = out.size();
+    const bool ready = pending && CopyInto(next.target, sizeof next.target, target) &&
+                       CopyInto(next.temp, sizeof next.temp, temp) && out.size() <= sizeof next.data;
+    if (ready) std::memcpy(next.data, out.data(), out.size());
+    gPendingWrite.store(ready ? &next : nullptr);
+}
+
 }  // namespace
 
 ProfileStore::ProfileStore(std::string folder) : folder_(std::move(folder)) {}
@@ -324,13 +533,9 @@ std::string ProfileStore::DefaultFolder(const char* company, const char* applica
 {
     if (company == nullptr || application == nullptr || application[0] == '\0') return "";
     // Where SDL puts it, worked out first so that nothing is made in another user's HOME.
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    std::string folder;
-    if (dataHome != nullptr && dataHome[0] == '/') folder = dataHome;
-    else if (home != nullptr && home[0] != '\0') folder = std::string(home) + "/.local/share";
-    else return "";
-    folder += std::string("/") + company + "/" + application;
+    const std::string base = DataHome();
+    if (base.empty()) return "";
+    std::string folder = base + "/" + company + "/" + application;
     if (MayMakeFoldersFor(folder)) folder = PrefPath(company, application);
     // Reading needs only a way into the folder: a read-only one still gives the stored level.
     return !folder.empty() && ::access(folder.c_str(), X_OK) == 0 ? folder : "";
@@ -338,14 +543,14 @@ std::string ProfileStore::DefaultFolder(const char* company, const char* applica
 
 std::string ProfileStore::FilePath() const
 {
-    if (folder_.empty()) return "";
-    return folder_ + (folder_.back() == '/' ? "" : "/") + kFileName;
+    return FilePathIn(folder_);
 }
 
 int ProfileStore::GetInt(const char* section, const char* entry, int defaultValue) const
 {
     std::string data;
-    if (!IsValidName(section, true) || !IsValidName(entry, false) || !ReadSettingsFile(FilePath(), data))
+    if (!IsValidName(section, true) || !IsValidName(entry, false) ||
+        ReadSettingsFile(FilePath(), data) != Content::kText)
         return defaultValue;
     const Location loc = Locate(SplitLines(data), section, entry);
     int result;
@@ -354,35 +559,47 @@ int ProfileStore::GetInt(const char* section, const char* entry, int defaultValu
 
 bool ProfileStore::WriteInt(const char* section, const char* entry, int value)
 {
-    struct stat folder;
-    if (folder_.empty() || !IsValidName(section, true) || !IsValidName(entry, false) ||
-        ::stat(folder_.c_str(), &folder) != 0)
+    try {
+        std::string target, out;
+        if (!Render(folder_, section, entry, value, target, out)) return false;
+        if (const int error = ReplaceFileAtomically(target, out))
+            return NotSaved(entry, target, std::string("could not be written: ") + std::strerror(error));
+        gSaid.clear();
+        // What a signal would write is made again from the file as it is now; its own write
+        // tells its failures.
+        gQuiet = gPrepared.folder == folder_;
+        if (gQuiet) PrepareSignalWrite(gPrepared);
+        gQuiet = false;
+        return true;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: %s is not saved: out of memory\n", program_invocation_short_name, entry);
         return false;
-    // The temporary file and the clean-up of stale ones stay in a folder of the user's own.
-    if (folder.st_uid != ::geteuid()) return NotSaved(folder_, "belongs to another user");
-    const std::string path = FilePath();
-    std::string old;
-    (void)ReadSettingsFile(path, old);   // an unusable file is replaced by a fresh one
-    const std::vector<std::string_view> lines = SplitLines(old);
-
-    // New lines follow the file's own line ends.
-    const bool crlf = !lines.empty() && !lines[0].empty() && lines[0].back() == '\r';
-    const char* eol = crlf ? "\r\n" : "\n";
-    const std::string entryLine = std::string(entry) + "=" + std::to_string(value) + eol;
-    const Location loc = Locate(lines, section, entry);
-    std::string out;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const long index = static_cast<long>(i);
-        if (index != loc.entryLine) out.append(lines[i].data(), lines[i].size()) += '\n';
-        if (index == loc.entryLine || (loc.entryLine < 0 && index == loc.lastContentLine)) out += entryLine;
     }
-    if (loc.lastContentLine < 0) out += "[" + std::string(section) + "]" + eol + entryLine;
-    // What the program writes, it must read back: a file past the read limit would be rejected
-    // at the next start. The player's other lines are theirs to shorten; the level was once
-    // left unsaved here without a word.
-    if (out.size() > kMaxFileSize) return NotSaved(path, "would grow past the 64 KiB a settings file may have; remove some of its other lines");
+}
 
-    std::string target;
-    const char* refused = FinalTarget(path, target);
-    return refused != nullptr ? NotSaved(path, refused) : ReplaceFileAtomically(target, out);
+void ProfileStore::PrepareForSignal(const char* section, const char* entry, int value) const
+{
+    try {
+        gPrepared = PreparedEntry{folder_, section != nullptr ? section : "", entry != nullptr ? entry : "", value};
+        PrepareSignalWrite(gPrepared);
+    } catch (const std::bad_alloc&) {
+        gPendingWrite.store(nullptr);
+    }
+}
+
+void ProfileStore::WritePreparedOnSignal()
+{
+    const SignalWrite* write = gPendingWrite.exchange(nullptr);
+    if (write == nullptr) return;
+    const int fd = ::open(write->temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    size_t done = 0;
+    ssize_t n = 0;
+    while (done < write->size &&
+           ((n = ::write(fd, write->data + done, write->size - done)) > 0 || (n < 0 && errno == EINTR)))
+        done += static_cast<size_t>(std::max<ssize_t>(n, 0));
+    const bool ok = done == write->size && ::fchmod(fd, write->mode) == 0 && ::fsync(fd) == 0 &&
+                    ::rename(write->temp, write->target) == 0;
+    if (!ok) ::unlink(write->temp);
+    ::close(fd);
 }

@@ -15,6 +15,7 @@
 
 #include "platform/dinput.h"
 #include "platform/internal.h"
+#include "platform/profile_store.h"
 
 struct WindowObject {
     SDL_Window* sdl = nullptr;
@@ -263,6 +264,32 @@ void CloseOnSignal(int /*signal*/)
     gCloseSignalled = 1;
 }
 
+// A loop that has not closed the window this long after a termination signal is stuck.
+constexpr unsigned kSecondsToClose = 3;
+volatile std::sig_atomic_t gEndingSignal = 0;
+
+void EndAsSignalled(int /*alarm*/)
+{
+    std::signal(gEndingSignal, SIG_DFL);
+    std::raise(gEndingSignal);
+}
+
+// SIGTERM, SIGINT, SIGHUP: the level is saved first, before anything touches the display. With
+// the X server stopped, the loop waited in a display call for ever and saved nothing, and a
+// flag for the loop is never seen there; so the handler writes the file itself, with the few
+// calls safe in a handler (its contents were made ready whenever the level changed). Then the
+// window closes as on a close request; a loop stuck in the display, or a second signal, ends
+// the program as the signal would have.
+void SaveAndClose(int signal)
+{
+    if (gEndingSignal != 0) EndAsSignalled(0);
+    gEndingSignal = signal;
+    ProfileStore::WritePreparedOnSignal();
+    gCloseSignalled = 1;
+    std::signal(SIGALRM, EndAsSignalled);
+    alarm(kSecondsToClose);
+}
+
 // The X library ends the program with exit() from inside a call when the display fails it (a
 // request refused under a memory limit, a lost connection). The static destructors then still
 // write the level, but they called SDL on a window half made, and crashed: unless the run ended
@@ -325,8 +352,10 @@ void PrepareProcess()
         if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDWR);
     // A closed terminal (SIGHUP) or a broken connection (SIGPIPE) ended the game at once and
     // lost the level: they close the window as SIGTERM does.
-    std::signal(SIGHUP, CloseOnSignal);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) std::signal(signal, SaveAndClose);
     std::signal(SIGPIPE, CloseOnSignal);
+    // A file size limit below the settings file's killed the save half-way: a failed write instead.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::atexit(AbandonDisplayUnlessShutDown);
 }
 

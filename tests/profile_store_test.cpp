@@ -118,7 +118,7 @@ TEST_F(ProfileStoreTest, WriteKeepsWindowsLineEndsAndAMissingFinalNewline)
     EXPECT_EQ(store.GetInt("A", "x", 0), 1);
     EXPECT_EQ(store.GetInt("B", "y", 0), 2);
     ASSERT_TRUE(store.WriteInt("A", "z", 3));
-    EXPECT_EQ(ReadRaw(), "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\n");
+    EXPECT_EQ(ReadRaw(), "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\r\n");
 }
 
 TEST_F(ProfileStoreTest, OnlyWholeDecimal32BitNumbersAreRead)
@@ -142,7 +142,8 @@ TEST_F(ProfileStoreTest, OnlyWholeDecimal32BitNumbersAreRead)
     }
 }
 
-TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndReplaced)
+// A file the game cannot read is the player's: ignored, and left as it is with one line.
+TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndKept)
 {
     ProfileStore store(dir_);
     std::string header = "[S]\nv=4\n";
@@ -153,17 +154,34 @@ TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndReplaced)
 
     WriteRaw(limit + "\n");
     EXPECT_EQ(store.GetInt("S", "v", 0), 0);
-    ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 2));
-    EXPECT_EQ(ReadRaw(), "[Nastaveni]\nlevel=2\n");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 2));
+    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 3));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),   // once, not for each failed write
+              "lorvex_tests: level is not saved: " + SettingsPath() + " is larger than 64 KiB or not text, and is left as it is\n");
+    EXPECT_TRUE(ReadRaw() == limit + "\n");
 }
 
-TEST_F(ProfileStoreTest, BinaryGarbageIsIgnoredAndReplaced)
+TEST_F(ProfileStoreTest, BinaryGarbageIsIgnoredAndKept)
 {
-    WriteRaw(std::string("[S]\nv=4\n\0\x01\xff garbage", 20));
+    const std::string utf16("\xff\xfe[\0S\0]\0\n\0v\0=\0004\0\n\0", 18);   // as an editor may save it
+    WriteRaw(utf16);
     ProfileStore store(dir_);
     EXPECT_EQ(store.GetInt("S", "v", 0), 0);
-    ASSERT_TRUE(store.WriteInt("S", "v", 6));
-    EXPECT_EQ(ReadRaw(), "[S]\nv=6\n");
+    EXPECT_FALSE(store.WriteInt("S", "v", 6));
+    EXPECT_TRUE(ReadRaw() == utf16);
+}
+
+// As people write it by hand: a comment after the value, and CR alone ending lines.
+TEST_F(ProfileStoreTest, HandWrittenValuesWithCommentsOrOldLineEndsRead)
+{
+    ProfileStore store(dir_);
+    WriteRaw("[Nastaveni]\nlevel=12 ; hard enough\n");
+    ASSERT_TRUE(store.GetInt("Nastaveni", "level", 1) == 12 && store.WriteInt("Nastaveni", "level", 13));
+    EXPECT_EQ(ReadRaw(), "[Nastaveni]\nlevel=13 ; hard enough\n");
+    WriteRaw("[Other]\rlevel=2\r[Nastaveni]\rlevel=12\r");
+    ASSERT_TRUE(store.GetInt("Nastaveni", "level", 1) == 12 && store.WriteInt("Other", "x", 5));
+    EXPECT_EQ(ReadRaw(), "[Other]\rlevel=2\rx=5\r[Nastaveni]\rlevel=12\r");
 }
 
 TEST_F(ProfileStoreTest, FifoInPlaceOfTheFileDoesNotBlock)
@@ -407,6 +425,29 @@ TEST_F(ProfileStoreTest, PlantedLinksAreNotWrittenThrough)
         EXPECT_TRUE(::stat((dir_ + "/private/device").c_str(), &device) == 0 && S_ISFIFO(device.st_mode));
         EXPECT_EQ(test::ReadFile(dir_ + "/private/secret"), "secret\n");
         EXPECT_EQ(test::FolderEntries(dir_ + "/private"), (std::vector<std::string>{"device", "secret"}));
+    }
+}
+
+// Run as root with a user's HOME (sudo -E): nothing written, removed or made where the user's
+// link on the way leads (the settings folder's, the company's), nor in root's folders in that HOME.
+TEST_F(ProfileStoreTest, RootWritesNothingWhereAUsersLinkOnTheWayLeads)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can run with a HOME that another user owns";
+    const std::string home = dir_ + "/home", victim = dir_ + "/victim";   // the victim: root's, as /etc
+    test::ScopedEnv homeVariable("HOME", home.c_str()), noDataHome("XDG_DATA_HOME", nullptr);
+    for (const std::string link : {"/Tamberlo/lorvex", "/Tamberlo", ""}) {
+        const std::string share = home + "/.local/share";
+        std::string make = "set -e; rm -rf '" + dir_ + "'/*; mkdir -p '" + victim + "' '" + share + "/Tamberlo' && touch '" +
+                           victim + "/settings.ini' '" + victim + "/.settings.ini.Ab12Cd'";
+        if (!link.empty()) make += "; rmdir '" + share + link + "' 2>/dev/null || true; ln -s '" + victim + "' '" + share + link + "'";
+        make += "; chown -hR nobody '" + home + "'";
+        // No link: root's own folders, made in that HOME by an older version.
+        if (link.empty()) make += "; chown -R 0:0 '" + home + "/.local'; mv '" + victim + "' '" + share + "/Tamberlo/lorvex'";
+        ASSERT_EQ(std::system(make.c_str()), 0) << link;
+        EXPECT_FALSE(ProfileStore(ProfileStore::DefaultFolder("Tamberlo", "lorvex")).WriteInt("Nastaveni", "level", 9));
+        const std::string held = link.empty() ? share + "/Tamberlo/lorvex" : victim;
+        EXPECT_EQ(test::FolderEntries(held), (std::vector<std::string>{".settings.ini.Ab12Cd", "settings.ini"})) << link;
+        EXPECT_EQ(test::ReadFile(held + "/settings.ini"), "") << link;
     }
 }
 

@@ -2,7 +2,11 @@
 // locked or replaced while the game runs, and no data folder at all.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <algorithm>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -12,7 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "game/game_screen.h"
 #include "tests/support/app_harness.h"
+#include "tests/support/sanitizer.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
@@ -139,6 +145,94 @@ TEST(SettingsFaultsTest, AnEmptyDataHomeKeepsTheLevelUnderHome)
     if (madeAtRoot) (void)std::system("rm -rf /Tamberlo");
     EXPECT_FALSE(madeAtRoot);
     EXPECT_EQ(test::ReadFile(app.SettingsFile()), "[Nastaveni]\nlevel=8\n");
+}
+
+// A round that changes the level saves it when it ends: a kill or a crash later loses nothing.
+TEST(SettingsFaultsTest, ARoundThatChangesTheLevelSavesItAtOnce)
+{
+    test::AppHarness app;
+    app.WriteSettings(kStored);
+    ASSERT_TRUE(app.Start());
+    PostMessageA(app.Frame()->m_hWnd, UM_START_GAME, 1, 0);
+    for (int tick = 0; tick < 2000 && (tick == 0 || app.Frame()->gameScreen->running); ++tick) app.Ticks(1);
+    platform_test::PushKey(SDL_SCANCODE_SPACE, true);
+    app.Ticks(2);
+    EXPECT_EQ(test::ReadFile(app.SettingsFile()), "[Nastaveni]\nlevel=6\n");   // no food: one level down
+}
+
+// The built game as a player starts it, with HOME at `home`, the changes in `env` and the shell's
+// `limits` (shell commands); `signal` after `ms` unless it ended. `said` takes its output.
+test::Ending RunGame(const std::string& home, std::string& said, const std::string& limits,
+                     std::vector<std::string> env, int ms = 1000, int signal = SIGTERM)
+{
+    test::TempFolder out;
+    test::Command command({"/bin/sh", "-c", limits + "exec \"$0\"", LORVEX_PATH}, std::move(env));
+    command.env.insert(command.env.begin(), {"HOME=" + home, "XDG_DATA_HOME", "XDG_RUNTIME_DIR=" + home});
+    command.output = out.File("output");
+    test::Child game(command);
+    const test::Ending end = game.EndsWithin(ms) ? game.Wait() : game.Stop(signal);
+    said = test::ReadFile(command.output);
+    return end;
+}
+
+// A failed save: one line on standard error, status 0 all the same (the game ran), the old file
+// as it was and no temporary file beside it. A file size limit once killed the save half-way.
+TEST(SettingsFaultsTest, AFailedSaveSaysSoInOneLine)
+{
+    test::AppHarness app;   // a HOME with settings larger than a size limit of 512 bytes, not the line
+    const std::string stored = std::string(kStored) + "; " + std::string(1000, '-') + "\n", file = app.SettingsFile();
+    app.WriteSettings(stored);
+    const char* const limits[] = {"ulimit -f 1; ", "", ""};
+    const char* const unset[] = {"DISPLAY", "HOME", "DISPLAY"};
+    const std::string says[] = {file + " could not be written: File too large", "has no folder to go in (no HOME)",
+                                file + " could not be written: Is a directory"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(i < 2 || (std::remove(file.c_str()) == 0 && mkdir(file.c_str(), 0700) == 0));
+        std::string said;
+        EXPECT_EQ(RunGame(app.Home(), said, limits[i], {unset[i]}).status, 0);
+        EXPECT_EQ(said, "lorvex: level is not saved: " + says[i] + "\n");
+        EXPECT_EQ(test::ReadFile(file), i < 2 ? stored : "");
+        EXPECT_EQ(test::FolderEntries(app.SettingsFolder()), std::vector<std::string>{"settings.ini"});
+    }
+}
+
+// With the X server stopped the game waits in a display call: a termination signal still saves
+// the level at once, and ends the game soon after.
+TEST(SettingsFaultsTest, ATerminationSignalSavesTheLevelWhileTheDisplayIsStuck)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    test::Command xvfb({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp"});
+    xvfb.output = "/dev/null";
+    test::Child server(xvfb);
+    close(ready[1]);
+    char number[16] = {};
+    const bool started = read(ready[0], number, sizeof number - 1) > 0;   // written once it serves
+    close(ready[0]);
+    if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
+    test::TempFolder home;
+    std::string said;
+    // The game's shell stops the server two seconds on, then sends the game SIGTERM.
+    const std::string stopThenEnd = "(sleep 2; kill -STOP " + std::to_string(server.Pid()) + "; sleep 0.5; kill $$) & ";
+    const test::Ending end = RunGame(home.Path(), said, stopThenEnd,
+                                     {"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number))}, 9000, SIGKILL);
+    kill(server.Pid(), SIGCONT);
+    EXPECT_EQ(end.signal, SIGTERM) << said;
+    EXPECT_EQ(test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");
+}
+
+// Short of memory at start-up, at any limit: the game runs, or it ends with status 1 and one
+// line (or the loader refuses it before it starts); it never crashes.
+TEST(SettingsFaultsTest, ShortOfMemoryAtStartItEndsWithOneLine)
+{
+    if (!test::kHeapIsMeasurable) GTEST_SKIP() << "the address sanitizer reserves more than these limits";
+    for (int megabytes = 26; megabytes <= 42; ++megabytes) {
+        test::TempFolder home;
+        std::string said;
+        const test::Ending end = RunGame(home.Path(), said, "ulimit -v " + std::to_string(megabytes << 10) + "; ", {}, 400);
+        const bool oneLine = said.rfind("lorvex: ", 0) == 0 && std::count(said.begin(), said.end(), '\n') == 1;
+        EXPECT_TRUE(end.status == 0 || end.status == 127 || (end.status == 1 && oneLine)) << megabytes << " MB: " << said;
+    }
 }
 
 }  // namespace
