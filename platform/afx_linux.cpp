@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/afx.h"
+#include "platform/browser_storage.h"
 #include "platform/embedded_file.h"
 #include "platform/internal.h"
 #include "platform/profile_store.h"
@@ -39,6 +40,7 @@ void CWinApp::SetRegistryKey(const char* company)
 {
     const char* name = m_pszAppName != nullptr ? m_pszAppName : "lorvex";
     gProfile = ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
+    platform::RestoreStoredFile(gProfile.FilePath());
 }
 
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
@@ -49,7 +51,9 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     platform::TraceCall("WriteProfileInt");
-    return gProfile.WriteInt(section, entry, value) ? TRUE : FALSE;
+    if (!gProfile.WriteInt(section, entry, value)) return FALSE;
+    platform::StoreFile(gProfile.FilePath());
+    return TRUE;
 }
 
 void AfxWinInit(const char* executablePath)

@@ -374,12 +374,14 @@ HRESULT Device::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel)
     // The mode change of old is a full-screen desktop window the picture is scaled to.
     // Cover the display first, so the picture fills it even where no window manager
     // carries out the full-screen request.
+#ifndef __EMSCRIPTEN__  // in the browser the canvas fills the page, which the player takes to full screen
     SDL_Rect bounds{};
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdlWindow), &bounds) == 0) {
         SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
         SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
     }
     SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+#endif
     if (!screen.Open(sdlWindow, static_cast<int>(width), static_cast<int>(height))) return E_FAIL;
     gScreen = this;
     return DD_OK;
