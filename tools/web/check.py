@@ -79,13 +79,14 @@ class Page:
         self.errors = []
         self.width = self.height = 0
 
-    def resize(self, width, height):
-        self.width, self.height = width, height
+    def resize(self, width, height, scale=1):
+        """A window of width x height of the page's pixels, each `scale` pixels of the display."""
+        self.width, self.height, self.scale = width * scale, height * scale, scale
         self.b.send("Emulation.setDeviceMetricsOverride",
-                    {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+                    {"width": width, "height": height, "deviceScaleFactor": scale, "mobile": False})
 
     def place(self):
-        """Where the picture is drawn: the largest 4:3 rectangle, centred."""
+        """Where the picture is drawn, in display pixels: the largest 4:3 rectangle, centred."""
         w, h = self.width, self.height
         if w * PICTURE_H > h * PICTURE_W:
             pw, ph = (h * PICTURE_W + PICTURE_H // 2) // PICTURE_H, h
@@ -130,13 +131,13 @@ class Page:
             self.errors.append(params["entry"]["text"])
 
     def click(self, x, y):
-        wx, wy = self.point(x, y)
+        wx, wy = (v / self.scale for v in self.point(x, y))
         self.b.send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": wx, "y": wy})
         for kind in ("mousePressed", "mouseReleased"):
             self.b.send("Input.dispatchMouseEvent", {"type": kind, "x": wx, "y": wy, "button": "left", "clickCount": 1})
 
     KEYS = {"Escape": ("Escape", 27, ""), " ": ("Space", 32, " "), "ArrowLeft": ("ArrowLeft", 37, ""),
-            "ArrowRight": ("ArrowRight", 39, "")}
+            "ArrowRight": ("ArrowRight", 39, ""), "a": ("KeyA", 65, "a")}
 
     def key(self, key, down=True, up=True):
         code, vk, text = self.KEYS[key]
@@ -248,7 +249,7 @@ def bars_black(page):
     points = [(x - 1, y + h // 2), (x - 1, y + 3), (x + w, y + h - 3)] if w < page.width else \
              [(x + w // 2, y - 1), (x + 3, y - 1), (x + w - 3, y + h)]
     points += [(0, 0), (page.width - 1, page.height - 1)]
-    return all(max(page.b.pixel(px, py)) <= 8 for px, py in points)
+    return all(max(page.b.pixel(px / page.scale, py / page.scale)) <= 8 for px, py in points)
 
 
 # Notes when the page draws on its canvas, for the time to the first frame.
@@ -353,11 +354,13 @@ def main():
         print(f"page load, cached, to its first frame: {first:.2f} s, to the whole menu: {complete:.2f} s"
               if first else "no frame drawn after a reload")
 
-        for width, height in [(1280, 800), (1920, 1080)]:
-            size = f"{width}x{height}"
-            page.resize(width, height)
+        # The second: a display of two pixels to each of the page's, the picture three times its size.
+        for width, height, scale in [(1280, 800, 1), (960, 720, 2), (1920, 1080, 1)]:
+            size = f"{width}x{height}" + ("" if scale == 1 else f"x{scale}")
+            page.resize(width, height, scale)
             x, y, w, h = page.place()
-            shown = within(10, lambda: browser.evaluate("[canvas.width, canvas.height].join()") == f"{width},{height}"
+            canvas = f"{width * scale},{height * scale}"
+            shown = within(10, lambda: browser.evaluate("[canvas.width, canvas.height].join()") == canvas
                            and menu_shown(page, "menu-" + size, fuzz="12%", share=0.03))
             page.keep("menu-" + size)
             check(f"at {size} the menu fills the {w}x{h} picture at ({x},{y}), black beside it",
@@ -400,6 +403,11 @@ def main():
               browser.evaluate("[innerWidth, innerHeight, canvas.width, canvas.height].join()"))
         page.shot("nostorage")
         page.keep("nostorage")
+        page.key("Escape")
+        within(10, lambda: menu_shown(page, "menu-nostorage", regions=MIDDLE_REGIONS))
+        page.key("Escape")
+        check("Esc on the menu ends the game, and the page says so",
+              within(10, lambda: page.visible("ended") and not browser.evaluate("!canvas.hidden")))
     finally:
         browser.close()
 
