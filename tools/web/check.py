@@ -17,6 +17,7 @@ import http.server
 import os
 import queue
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -261,6 +262,7 @@ for (const kind of [WebGLRenderingContext, CanvasRenderingContext2D]) {
     kind.prototype[name] = function (...args) {
       window.drawTimes = window.drawTimes || [];
       if (window.drawTimes.length < 100) window.drawTimes.push(performance.now());
+      window.drawCount = (window.drawCount || 0) + 1;
       return draw.apply(this, args);
     };
   }
@@ -301,7 +303,8 @@ def main():
     url = f"http://127.0.0.1:{server.server_address[1]}/"
     os.makedirs(SHOTS, exist_ok=True)
 
-    browser = Browser(1920, 1080)
+    profile = os.path.join(WORK, "profile")
+    browser = Browser(1920, 1080, profile=profile)
     page = Page(browser, url)
     try:
         browser.attach_page()
@@ -411,19 +414,23 @@ def main():
     finally:
         browser.close()
 
-    # Without WebGL SDL draws with its software renderer, and the page says WebGL is off.
-    browser = Browser(1280, 960, ["--disable-3d-apis"])
+    # The browser started again, without WebGL: SDL draws with its software renderer, and the
+    # page says WebGL is off.
+    browser = Browser(1280, 960, ["--disable-3d-apis"], profile=profile)
     page = Page(browser, url)
     try:
         browser.attach_page()
         page.resize(1280, 960)
         page.open()
+        check("the level stored before the browser closed is there when it starts again",
+              page.stored_level() == level, page.storage())
         check("without WebGL the menu is drawn all the same and the page says WebGL is off",
               within(30, lambda: menu_shown(page, "menu-nowebgl", regions=MIDDLE_REGIONS)) and page.visible("notice"))
         page.keep("menu-nowebgl")
     finally:
         browser.close()
     server.shutdown()
+    shutil.rmtree(WORK, ignore_errors=True)
     print(f"the check took {time.monotonic() - began:.0f} s")
     print(f"web: {results['passed']} passed, {results['failed']} failed")
     return 1 if results["failed"] else 0

@@ -9,6 +9,7 @@ over SECONDS (default 10) on the idle menu, or with --round during a two-player 
 both worms circle (Left and A held). Compare with tools/cpu_footprint.sh for the desktop build.
 """
 import os
+import shutil
 import sys
 import time
 
@@ -43,7 +44,7 @@ def page_processes(browser_pid):
     for pid in descendants(browser_pid):
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as f:
-                args = f.read().split(b"\0")
+                args = f.read().replace(b"\0", b" ").split()  # Chromium rewrites its own
         except OSError:
             continue
         for kind in (b"renderer", b"gpu-process"):
@@ -68,6 +69,7 @@ def main():
     page = check.Page(browser, f"http://127.0.0.1:{server.server_address[1]}/")
     try:
         browser.attach_page()
+        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": check.DRAW_TIMES})
         page.resize(width, height)
         page.open()
         if not check.within(30, lambda: check.menu_shown(page)):
@@ -82,19 +84,23 @@ def main():
         time.sleep(3)
         processes = page_processes(browser.process.pid)
         before = {pid: cpu_seconds(pid) for pid in processes}
+        frames = browser.evaluate("window.drawCount || 0")
         time.sleep(seconds)
         used = {pid: cpu_seconds(pid) - before[pid] for pid in processes}
+        frames = browser.evaluate("window.drawCount || 0") - frames
         if round_ and check.frame_still(page, "still"):
             print("the round ended during the measurement", file=sys.stderr)
         page.shot("cpu")
     finally:
         browser.close()
         server.shutdown()
+        shutil.rmtree(check.WORK, ignore_errors=True)
     by_kind = {}
     for pid, spent in used.items():
         by_kind[processes[pid]] = by_kind.get(processes[pid], 0) + spent
     parts = ", ".join(f"{kind} {spent:.2f}" for kind, spent in sorted(by_kind.items()))
-    print(f"browser {width}x{height}, {what}, {seconds:.0f} s: {sum(used.values()):.2f} CPU s ({parts})")
+    print(f"browser {width}x{height}, {what}, {seconds:.0f} s: {sum(used.values()):.2f} CPU s ({parts}), "
+          f"{frames / seconds:.1f} frames a second")
 
 
 if __name__ == "__main__":

@@ -25,8 +25,10 @@ FLAGS = [
 
 
 class Browser:
-    def __init__(self, width, height, extra_flags=()):
-        self.profile = tempfile.mkdtemp(prefix="lorvex-chromium-")
+    def __init__(self, width, height, extra_flags=(), profile=None):
+        """A browser with a new profile, or the given profile folder, which is then kept."""
+        self.keep_profile = profile is not None
+        self.profile = profile or tempfile.mkdtemp(prefix="lorvex-chromium-")
         to_browser_r, self._to_browser = os.pipe()
         self._from_browser, from_browser_w = os.pipe()
 
@@ -138,7 +140,8 @@ class Browser:
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
-        shutil.rmtree(self.profile, ignore_errors=True)
+        if not self.keep_profile:
+            shutil.rmtree(self.profile, ignore_errors=True)
 
 
 def first_pixel(png):
