@@ -138,7 +138,7 @@ class Page:
             self.b.send("Input.dispatchMouseEvent", {"type": kind, "x": wx, "y": wy, "button": "left", "clickCount": 1})
 
     KEYS = {"Escape": ("Escape", 27, ""), " ": ("Space", 32, " "), "ArrowLeft": ("ArrowLeft", 37, ""),
-            "ArrowRight": ("ArrowRight", 39, ""), "a": ("KeyA", 65, "a")}
+            "ArrowRight": ("ArrowRight", 39, ""), "a": ("KeyA", 65, "a"), "f": ("KeyF", 70, "f")}
 
     def key(self, key, down=True, up=True):
         code, vk, text = self.KEYS[key]
@@ -427,8 +427,20 @@ def main():
         check("without WebGL the menu is drawn all the same and the page says WebGL is off",
               within(30, lambda: menu_shown(page, "menu-nowebgl", regions=MIDDLE_REGIONS)) and page.visible("notice"))
         page.keep("menu-nowebgl")
+        page.key("f")
+        full = within(5, lambda: browser.evaluate("!!document.fullscreenElement && canvas.width == innerWidth"))
+        page.key("f")
+        check("F takes the page to full screen and back, the picture following",
+              full and within(5, lambda: browser.evaluate("!document.fullscreenElement && canvas.width == innerWidth")))
+
+        # A browser without WebAssembly: the page says what it lacks.
+        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
+        page.open(reload=True)
+        check("without WebAssembly the page says the browser cannot run the game",
+              within(10, lambda: "cannot run WebAssembly" in browser.evaluate("document.body.innerText")))
     finally:
         browser.close()
+
     server.shutdown()
     shutil.rmtree(WORK, ignore_errors=True)
     print(f"the check took {time.monotonic() - began:.0f} s")
