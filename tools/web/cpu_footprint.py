@@ -72,7 +72,7 @@ def main():
         browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": check.DRAW_TIMES})
         page.resize(width, height)
         page.open()
-        if not check.within(30, lambda: check.menu_shown(page)):
+        if not check.within(30, lambda: check.menu_shown(page, fuzz="12%", share=0.03)):
             sys.exit("the menu did not show")
         what = "idle menu"
         if round_:
