@@ -3,7 +3,7 @@
 
     tools/web/cpu_footprint.py [--round] [SECONDS] [WIDTHxHEIGHT]      (from the project root)
 
-Plays build-web/ in headless Chromium, as tools/web/check.py does, at the window size
+Plays build-web/ in headless Chromium, as the browser check does, at the window size
 (default 1280x1024); after 3 s, counts the CPU time of the processes that run and draw the page
 over SECONDS (default 10) on the idle menu, or with --round during a two-player round in which
 both worms circle (Left and A held). Compare with tools/cpu_footprint.sh for the desktop build.
@@ -14,7 +14,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import check  # noqa: E402
+import game_page as check  # noqa: E402
 from devtools import Browser  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
