@@ -6,6 +6,7 @@
 #   ./build.sh build  install what is missing, build only
 #   ./build.sh package  install what is missing, build the Debian package into build-deb/
 #   ./build.sh windows  install what is missing, cross-build the Windows programs and zips
+#   ./build.sh web      install what is missing, build the browser's game into build-web/
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -20,6 +21,9 @@ test_packages=(desktop-file-utils appstream)
 # What the Windows build and its check under wine (.ci/windows.sh) need.
 windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
                   xdotool imagemagick unzip)
+# What the browser build (tools/web/build.sh) and its check in Chromium (.ci/web.sh) need:
+# dpkg-dev unpacks the libraries' source packages.
+web_packages=(cmake ninja-build emscripten dpkg-dev xz-utils fonts-dejavu-core chromium python3 imagemagick)
 
 # apt-get needs root; without root and without sudo, say what is missing and how to get it.
 cannot_install() {
@@ -89,5 +93,6 @@ case "${1:-play}" in
   build) build ;;
   package) package ;;
   windows) packages=("${windows_packages[@]}"); install_missing; tools/windows/build.sh ;;
-  *) echo "usage: $0 play|test|build|package|windows" >&2; exit 2 ;;
+  web) packages=("${web_packages[@]}"); install_missing; tools/web/build.sh ;;
+  *) echo "usage: $0 play|test|build|package|windows|web" >&2; exit 2 ;;
 esac

@@ -21,17 +21,31 @@ function(lorvex_embed_library target table)
     get_filename_component(file ${file} ABSOLUTE)
     string(MAKE_C_IDENTIFIER "${table}_${name}" sym)
     set(src ${dir}/${sym}.cpp)
+    if(EMSCRIPTEN)
+      # WebAssembly objects keep each data symbol's size and know no .previous.
+      set(section "\".section .rodata.${sym},\\\"\\\",@\\n\"")
+      set(size_begin "\".size ${sym}, .-${sym}\\n\"")
+      set(size_end "\".size ${sym}_end, 1\\n\"")
+      set(back "\".text\\n\"")
+    else()
+      set(section "\".section .rodata\\n\"")
+      set(size_begin "")
+      set(size_end "")
+      set(back "\".previous\\n\"")
+    endif()
     file(WRITE ${src}.in
 "// Generated: the bytes of ${file}.
-__asm__(\".section .rodata\\n\"
+__asm__(${section}
         \".global ${sym}\\n\"
         \".balign 16\\n\"
         \"${sym}:\\n\"
         \".incbin \\\"${file}\\\"\\n\"
+        ${size_begin}
         \".global ${sym}_end\\n\"
         \"${sym}_end:\\n\"
         \".byte 0\\n\"
-        \".previous\\n\");
+        ${size_end}
+        ${back});
 ")
     configure_file(${src}.in ${src} COPYONLY)
     set_source_files_properties(${src} PROPERTIES OBJECT_DEPENDS ${file})

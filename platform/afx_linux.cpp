@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/afx.h"
+#include "platform/browser_storage.h"
 #include "platform/embedded_file.h"
 #include "platform/internal.h"
 #include "platform/profile_store.h"
@@ -13,6 +14,8 @@ namespace {
 // Until a registry key is set, the profile has no folder: it reads the defaults and writes nothing.
 std::string& gAppName = *new std::string;
 ProfileStore& gProfile = *new ProfileStore("");
+// A program that ended before its start (a bad option) has read no level and writes none.
+bool gRegistryKeySet = false;
 // The stand-ins' own section: the game's "Nastaveni" holds only what the game keeps.
 constexpr const char* kStandInSection = "Display";
 
@@ -41,6 +44,8 @@ void CWinApp::SetRegistryKey(const char* company)
 {
     const char* name = m_pszAppName != nullptr ? m_pszAppName : "lorvex";
     gProfile = ProfileStore(ProfileStore::DefaultFolder(company != nullptr ? company : "", name));
+    gRegistryKeySet = true;
+    platform::RestoreStoredFile(gProfile.FilePath());
 }
 
 // What the exit would write, kept ready for a termination signal (the read value, or the
@@ -55,8 +60,11 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     platform::TraceCall("WriteProfileInt");
+    if (!gRegistryKeySet) return FALSE;
     gProfile.PrepareForSignal(section, entry, value);
-    return gProfile.WriteInt(section, entry, value) ? TRUE : FALSE;
+    if (!gProfile.WriteInt(section, entry, value)) return FALSE;
+    platform::StoreFile(gProfile.FilePath());
+    return TRUE;
 }
 
 namespace platform {

@@ -51,6 +51,13 @@ std::array<MSG, kQueueSize> gQueue;
 size_t gQueueHead = 0;
 size_t gQueueCount = 0;
 
+#ifdef __EMSCRIPTEN__
+// The page's canvas: it follows the browser's window, in the display's own pixels.
+constexpr Uint32 kSystemWindowFlags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+#else
+constexpr Uint32 kSystemWindowFlags = 0;
+#endif
+
 WindowObject* gWindow = nullptr;  // the program has exactly one window
 Timer gTimer;
 
@@ -385,7 +392,7 @@ void Shutdown()
 HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure, void* owner)
 {
     if (gWindow != nullptr || width <= 0 || height <= 0 || !EnsureVideo()) return nullptr;
-    SDL_Window* sdl = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN);
+    SDL_Window* sdl = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN | kSystemWindowFlags);
     if (sdl == nullptr) return nullptr;
     gWindow = new WindowObject{sdl, procedure, owner};
     gKeyboard.focus = true;
@@ -423,6 +430,12 @@ void RequestStart(StartIn choice)
 
 void ShowDisplayMode(SDL_Window* window, int pictureWidth, int pictureHeight)
 {
+#ifdef __EMSCRIPTEN__
+    // The canvas fills the page and the page's own button takes it to full screen; with no
+    // display mode kept here, Alt+Enter does nothing and no window choice is stored.
+    (void)window, (void)pictureWidth, (void)pictureHeight;
+    return;
+#endif
     gPlacement.pictureWidth = pictureWidth;
     gPlacement.pictureHeight = pictureHeight;
     gPlacement.windowed = gPlacement.requested == StartIn::AsLastTime ? StandInSetting(kWindowSetting, 0) == 1

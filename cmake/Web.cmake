@@ -1,0 +1,46 @@
+# The game for the browser, built with Emscripten (tools/web/build.sh): the same game folders
+# on the same SDL2 stand-ins of platform/ as on Linux, with the browser's own parts
+# (platform/*_web.cpp) beside them, linked with SDL2, SDL2_ttf and FreeType built for
+# WebAssembly from Debian's source packages (tools/web/build-libs.sh). The output folder then
+# holds what a web host serves: index.html, lorvex.js, lorvex.wasm and the icon.
+
+set(LORVEX_WEB_LIBS "" CACHE PATH "Folder with lib/ and include/SDL2 of the WebAssembly libraries")
+if(NOT EXISTS "${LORVEX_WEB_LIBS}/lib/libSDL2.a")
+  message(FATAL_ERROR "LORVEX_WEB_LIBS must name the folder tools/web/build-libs.sh made")
+endif()
+add_library(web_sdl INTERFACE)
+target_include_directories(web_sdl INTERFACE ${LORVEX_WEB_LIBS}/include/SDL2)
+target_link_libraries(web_sdl INTERFACE ${LORVEX_WEB_LIBS}/lib/libSDL2_ttf.a
+                      ${LORVEX_WEB_LIBS}/lib/libfreetype.a ${LORVEX_WEB_LIBS}/lib/libSDL2.a)
+
+include(cmake/Embed.cmake)
+set(FONT_DIR /usr/share/fonts/truetype/dejavu)
+lorvex_embed_library(lorvex_fonts kFonts
+  "DejaVuSans-Bold" ${FONT_DIR}/DejaVuSans-Bold.ttf
+  "DejaVuSerif-Bold" ${FONT_DIR}/DejaVuSerif-Bold.ttf)
+lorvex_embed_library(lorvex_resources kResources
+  "IDB_GROUND" res/IDB_GROUND.bmp
+  "IDB_HRA" res/IDB_HRA.bmp
+  "IDB_MENU" res/IDB_MENU.bmp
+  "IDB_ABOUT" res/IDB_ABOUT.bmp
+  "128" res/lorvex-64.bmp)
+
+file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS platform/*.cpp)
+list(REMOVE_ITEM PLATFORM_SOURCES ${PROJECT_SOURCE_DIR}/platform/test_hooks.cpp)
+list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+add_library(lorvex_platform STATIC ${PLATFORM_SOURCES})
+target_include_directories(lorvex_platform PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(lorvex_platform PRIVATE web_sdl lorvex_fonts PUBLIC lorvex_resources)
+
+add_executable(lorvex app/main.cpp)
+target_link_libraries(lorvex PRIVATE lorvex_game lorvex_platform web_sdl)
+# ASYNCIFY lets the game's blocking message loop hand control back to the browser whenever
+# it waits for an event; the runtime ends with the program, so the page learns of the end.
+target_link_options(lorvex PRIVATE
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sEXIT_RUNTIME=1 -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sTOTAL_STACK=1048576
+  -lEGL -lGL)
+
+# The page and its icon beside the program.
+configure_file(tools/web/index.html ${PROJECT_BINARY_DIR}/index.html COPYONLY)
+configure_file(res/lorvex-64.png ${PROJECT_BINARY_DIR}/lorvex.png COPYONLY)

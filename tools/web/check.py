@@ -1,0 +1,243 @@
+#!/usr/bin/env python3
+"""Plays the browser build in headless Chromium and checks what a player sees.
+
+    tools/web/check.py [build-web]        (run by .ci/web.sh after ./build.sh web)
+
+Serves the folder on 127.0.0.1, opens it in Debian's Chromium over the DevTools protocol and
+plays: the menu shows the menu picture, "one player" starts a round, a held key steers, Esc
+leaves a round, a crash lowers the level, which the browser's storage keeps over a reload,
+the picture fills the largest 4:3 part of windows of other shapes and follows their size,
+the exit button ends the game and the page says so; and, with the browser's storage refused
+or without WebGL, the game still plays and the page says what is missing. Screenshots go to
+<folder>/shots/. Ends with a line "web: N passed, N failed".
+"""
+import gzip
+import os
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from devtools import Browser  # noqa: E402
+from game_page import (EXIT, MIDDLE_REGIONS, ONE_PLAYER, ROOT, SETTINGS_KEY, TWO_PLAYERS, WORK,  # noqa: E402
+                       DRAW_TIMES, Page, frame_still, level_box, menu_shown, same_as, same_images,
+                       serve, within, worm_at_start)
+
+SITE = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build-web"))
+SHOTS = os.path.join(SITE, "shots")
+
+results = {"passed": 0, "failed": 0}
+
+
+def check(name, ok, detail=""):
+    key = "passed" if ok else "failed"
+    results[key] += 1
+    print(f"{'ok' if ok else 'FAILED'}: {name}{'' if ok or not detail else ' (' + str(detail) + ')'}", flush=True)
+    return ok
+
+
+def play_crash(page, name, steer=None):
+    """A one-player round that eats nothing and ends in a crash; Space then returns to the menu."""
+    page.click(*ONE_PLAYER)
+    started = within(5, lambda: worm_at_start(page))
+    if steer:
+        page.key(steer, up=False)
+        time.sleep(0.35)
+        page.key(steer, down=False)
+    crashed = within(20, lambda: frame_still(page, name), pause=0.3)
+    return started, crashed
+
+
+def bars_black(page):
+    """Outside the picture the page is black: sampled along both sides (or above and below)."""
+    x, y, w, h = page.place()
+    if w == page.width and h == page.height:
+        return True
+    points = [(x - 1, y + h // 2), (x - 1, y + 3), (x + w, y + h - 3)] if w < page.width else \
+             [(x + w // 2, y - 1), (x + 3, y - 1), (x + w - 3, y + h)]
+    points += [(0, 0), (page.width - 1, page.height - 1)]
+    return all(max(page.b.pixel(px / page.scale, py / page.scale)) <= 8 for px, py in points)
+
+
+def first_menu_frame(page):
+    """Seconds from the start of a load to the first frame drawn and to the last one drawn before
+    the menu showed; the menu is complete by then."""
+    page.open(reload=True)
+    if not within(30, lambda: menu_shown(page)):
+        return None, None
+    times = page.b.evaluate("window.drawTimes || []") or [None]
+    return times[0] / 1000, times[-1] / 1000
+
+
+def served_files():
+    """What a web host is given: the page and the files it loads, their sizes gzipped."""
+    names = sorted(n for n in os.listdir(SITE) if n != "shots")
+    total = 0
+    for name in names:
+        with open(os.path.join(SITE, name), "rb") as f:
+            data = f.read()
+        packed = len(gzip.compress(data, 9))
+        total += packed
+        print(f"  {name:12} {len(data):9} bytes, {packed:9} gzipped")
+    print(f"  {'in all':12} {'':15} {total:9} gzipped")
+    check("build-web/ holds the page and what it loads, nothing else",
+          names == ["index.html", "lorvex.js", "lorvex.png", "lorvex.wasm"], names)
+    check("and gzipped it is at most 1.5 MB", total <= 1_500_000, total)
+
+
+def main():
+    began = time.monotonic()
+    served_files()
+    server = serve(SITE)
+    url = f"http://127.0.0.1:{server.server_address[1]}/"
+    os.makedirs(SHOTS, exist_ok=True)
+
+    profile = os.path.join(WORK, "profile")
+    browser = Browser(1920, 1080, profile=profile)
+    page = Page(browser, url)
+    page.shots = SHOTS
+    try:
+        browser.attach_page()
+        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": DRAW_TIMES})
+        page.resize(1280, 960)  # the picture at twice its size: compared pixel for pixel
+        page.open()
+        check("the page loads and the menu shows the menu picture", within(30, lambda: menu_shown(page)))
+        check("the page is titled and the canvas has the window's size",
+              browser.evaluate("[document.title, canvas.width, canvas.height].join()") == "Lorvex,1280,960")
+
+        # A stored level of 5: a round scoring nothing lowers it to 4.
+        browser.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, '[Nastaveni]\\nlevel=5\\n')")
+        page.open(reload=True)
+        within(30, lambda: menu_shown(page))
+        level5 = level_box(page, "menu-level5")
+        page.keep("menu-level5", "menu")
+
+        started, crashed = play_crash(page, "crash-steered", steer="ArrowLeft")
+        check("a click on one player starts a round", started)
+        page.keep("round")
+        # Straight on, the worm would have run into the top wall above its start.
+        steered = same_as(page.picture("steered"), "IDB_GROUND", 40, 60, 380, 3)
+        check("a held key steers the worm away from its straight path into a crash", crashed and steered)
+        page.keep("crash-steered")
+        page.key(" ")
+        check("Space returns to the menu", within(10, lambda: menu_shown(page)))
+        check("the round that scored nothing stores the lowered level at once", page.stored_level() == 4,
+              page.storage())
+        level4 = level_box(page, "menu-level4")
+
+        page.click(*ONE_PLAYER)
+        within(5, lambda: worm_at_start(page))
+        page.key("Escape")
+        check("Esc leaves the round for the menu, the level as it was",
+              within(10, lambda: menu_shown(page)) and page.stored_level() == 4)
+
+        page.open(reload=True)
+        reloaded = within(30, lambda: menu_shown(page))
+        check("after a reload the menu shows the stored level",
+              reloaded and same_images(level_box(page, "menu-reloaded"), level4) and not same_images(level4, level5))
+        started, crashed = play_crash(page, "crash")
+        page.keep("crash")
+        page.key(" ")
+        within(10, lambda: menu_shown(page))
+        check("a round after the reload starts from the stored level and lowers it again",
+              started and crashed and page.stored_level() == 3, page.storage())
+
+        # The time to the first menu frame, the page in the browser's cache.
+        first, complete = first_menu_frame(page)
+        print(f"page load, cached, to its first frame: {first:.2f} s, to the whole menu: {complete:.2f} s"
+              if first else "no frame drawn after a reload")
+
+        # The second: a display of two pixels to each of the page's, the picture three times its size.
+        for width, height, scale in [(1280, 800, 1), (960, 720, 2), (1920, 1080, 1)]:
+            size = f"{width}x{height}" + ("" if scale == 1 else f"x{scale}")
+            page.resize(width, height, scale)
+            x, y, w, h = page.place()
+            canvas = f"{width * scale},{height * scale}"
+            shown = within(10, lambda: browser.evaluate("[canvas.width, canvas.height].join()") == canvas
+                           and menu_shown(page, "menu-" + size, fuzz="12%", share=0.03))
+            page.keep("menu-" + size)
+            check(f"at {size} the menu fills the {w}x{h} picture at ({x},{y}), black beside it",
+                  shown and bars_black(page))
+            page.click(*TWO_PLAYERS)
+            check(f"at {size} two players start a round", within(5, lambda: worm_at_start(page)))
+            time.sleep(1)
+            page.shot("round-" + size)
+            page.keep("round-" + size)
+            page.key("Escape")
+            within(10, lambda: menu_shown(page, "menu-" + size, fuzz="12%", share=0.03))
+
+        level = page.stored_level()
+        page.click(*EXIT)
+        ended = within(10, lambda: page.visible("ended") and not browser.evaluate("!canvas.hidden"))
+        page.shot("ended-1920x1080")
+        page.keep("ended-1920x1080")
+        check("the exit button ends the game and the page says so, with a way to start again",
+              ended and "The game has ended." in browser.evaluate("document.body.innerText")
+              and browser.evaluate("document.getElementById('again').textContent") == "Play again")
+        page.resize(1280, 800)
+        time.sleep(0.3)
+        page.shot("ended-1280x800")
+        page.keep("ended-1280x800")
+        check("the level is stored at the end as the last round left it", page.stored_level() == level, page.storage())
+        errors = page.collect()
+        check("no error in the browser's console", not errors, errors[:3])
+
+        # The browser's storage refused: the game plays, and the page says so once.
+        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source":
+                     "Object.defineProperty(window, 'localStorage', {get() {"
+                     " throw new DOMException('refused', 'SecurityError'); }});"})
+        page.resize(1280, 960)
+        page.open(reload=True)
+        menu = within(30, lambda: menu_shown(page, "menu-nostorage", regions=MIDDLE_REGIONS))
+        page.click(*ONE_PLAYER)
+        check("with the storage refused the game plays and the page says so",
+              menu and within(5, lambda: worm_at_start(page)) and page.visible("notice") and
+              "level lasts only until the page is closed" in browser.evaluate("document.getElementById('notice').textContent"),
+              browser.evaluate("[innerWidth, innerHeight, canvas.width, canvas.height].join()"))
+        page.shot("nostorage")
+        page.keep("nostorage")
+        page.key("Escape")
+        within(10, lambda: menu_shown(page, "menu-nostorage", regions=MIDDLE_REGIONS))
+        page.key("Escape")
+        check("Esc on the menu ends the game, and the page says so",
+              within(10, lambda: page.visible("ended") and not browser.evaluate("!canvas.hidden")))
+    finally:
+        browser.close()
+
+    # The browser started again, without WebGL: SDL draws with its software renderer, and the
+    # page says WebGL is off.
+    browser = Browser(1280, 960, ["--disable-3d-apis"], profile=profile)
+    page = Page(browser, url)
+    page.shots = SHOTS
+    try:
+        browser.attach_page()
+        page.resize(1280, 960)
+        page.open()
+        check("the level stored before the browser closed is there when it starts again",
+              page.stored_level() == level, page.storage())
+        check("without WebGL the menu is drawn all the same and the page says WebGL is off",
+              within(30, lambda: menu_shown(page, "menu-nowebgl", regions=MIDDLE_REGIONS)) and page.visible("notice"))
+        page.keep("menu-nowebgl")
+        page.key("f")
+        full = within(5, lambda: browser.evaluate("!!document.fullscreenElement && canvas.width == innerWidth"))
+        page.key("f")
+        check("F takes the page to full screen and back, the picture following",
+              full and within(5, lambda: browser.evaluate("!document.fullscreenElement && canvas.width == innerWidth")))
+
+        # A browser without WebAssembly: the page says what it lacks.
+        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
+        page.open(reload=True)
+        check("without WebAssembly the page says the browser cannot run the game",
+              within(10, lambda: "cannot run WebAssembly" in browser.evaluate("document.body.innerText")))
+    finally:
+        browser.close()
+
+    server.shutdown()
+    shutil.rmtree(WORK, ignore_errors=True)
+    print(f"the check took {time.monotonic() - began:.0f} s")
+    print(f"web: {results['passed']} passed, {results['failed']} failed")
+    return 1 if results["failed"] else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
