@@ -13,18 +13,6 @@ target_include_directories(web_sdl INTERFACE ${LORVEX_WEB_LIBS}/include/SDL2)
 target_link_libraries(web_sdl INTERFACE ${LORVEX_WEB_LIBS}/lib/libSDL2_ttf.a
                       ${LORVEX_WEB_LIBS}/lib/libfreetype.a ${LORVEX_WEB_LIBS}/lib/libSDL2.a)
 
-include(cmake/Embed.cmake)
-set(FONT_DIR /usr/share/fonts/truetype/dejavu)
-lorvex_embed_library(lorvex_fonts kFonts
-  "DejaVuSans-Bold" ${FONT_DIR}/DejaVuSans-Bold.ttf
-  "DejaVuSerif-Bold" ${FONT_DIR}/DejaVuSerif-Bold.ttf)
-lorvex_embed_library(lorvex_resources kResources
-  "IDB_GROUND" res/IDB_GROUND.bmp
-  "IDB_HRA" res/IDB_HRA.bmp
-  "IDB_MENU" res/IDB_MENU.bmp
-  "IDB_ABOUT" res/IDB_ABOUT.bmp
-  "128" res/lorvex-64.bmp)
-
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS platform/*.cpp)
 list(REMOVE_ITEM PLATFORM_SOURCES ${PROJECT_SOURCE_DIR}/platform/test_hooks.cpp)
 list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
