@@ -60,7 +60,8 @@ fault "a stored level above 20 is kept" app/worm_app.cpp 's/if (gLevel > kMaxLev
 fault "the settings file written read-only" platform/profile_store.cpp 's/kOwnerReadWrite = S_IRUSR | S_IWUSR;/kOwnerReadWrite = S_IRUSR;/'
 fault "the level written with blanks round the =" platform/profile_store.cpp 's/std::string(entry) + "=" + std::to_string(value)/std::string(entry) + " = " + std::to_string(value)/'
 
-cd "$(dirname "$0")/.."
+# The tree the script lies in, or the current one for a copy of the script kept elsewhere.
+cd "$(git -C "$(dirname "$0")" rev-parse --show-toplevel 2>/dev/null || pwd)" || exit 2
 ref="${1:-HEAD}"
 [ $# -gt 0 ] && shift
 only=("$@")
