@@ -49,7 +49,7 @@ fault "a pressed button dragged back in shows hover" gfx/sprite_button.cpp 's/st
 fault "the screen pictures miss their last row" screens/screen_picture.cpp 's/RECT screen{0, 0, kScreenWidth, kScreenHeight};/RECT screen{0, 0, kScreenWidth, kScreenHeight - 1};/'
 fault "text centred half a pixel right" platform/gdi.cpp 's/place.x += (box.w - line->w) \/ 2;/place.x += (box.w - line->w + 1) \/ 2;/'
 # The scaling and the mouse
-fault "the picture a pixel too wide at a non-integer scale" platform/ddraw.cpp 's/place.w = (h \* pictureWidth + pictureHeight \/ 2) \/ pictureHeight;/place.w = (h * pictureWidth + pictureHeight - 1) \/ pictureHeight;/'
+fault "the picture a pixel too wide at a non-integer scale" platform/ddraw.cpp 's/place.w = (h \* pictureWidth + pictureHeight \/ 2) \/ pictureHeight;/place.w = (h * pictureWidth + pictureHeight \/ 2) \/ pictureHeight + 1;/'
 fault "the non-integer scaling without its smoothing" platform/ddraw.cpp 's/SDL_SoftStretchLinear(enlarged_.get(), nullptr, scaled, &to);/SDL_SoftStretch(enlarged_.get(), nullptr, scaled, \&to);/'
 fault "a stale picture after a change of size" platform/ddraw.cpp 's/if (place.w != place_.w || place.h != place_.h) DropTexture();//'
 fault "the picture a pixel off the middle" platform/ddraw.cpp 's/place.x = (w - place.w) \/ 2;/place.x = (w - place.w + 1) \/ 2;/'
