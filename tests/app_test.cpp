@@ -18,7 +18,6 @@
 #include "screens/menu_screen.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/app_harness.h"
-#include "tests/support/screenshot.h"
 
 namespace {
 
@@ -317,42 +316,6 @@ TEST_F(AppTest, AScreenWithoutItsPictureEndsStartUpCleanly)
         run.Stop();
         EXPECT_EQ(test::ReadFile(run.SettingsFile()), "[Nastaveni]\nlevel=1\n");
     }
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(AppTest, EachScreenDrawsItsOwnPicture)
-{
-    ASSERT_TRUE(app.Start());
-    app.Ticks(1);
-    const platform_test::Frame menu = platform_test::PresentedFrame();
-    test::SaveScreenshot(menu, "menu");
-
-    PostMessageA(app.Frame()->m_hWnd, UM_SHOW_ABOUT, 0, 0);
-    app.Ticks(1);
-    const platform_test::Frame about = platform_test::PresentedFrame();
-    test::SaveScreenshot(about, "about");
-    EXPECT_EQ(app.Frame()->currentScreen, static_cast<CScreen*>(app.Frame()->aboutScreen));
-    EXPECT_NE(about.pixels, menu.pixels);
-    EXPECT_EQ(about.At(5, 5), 0x0000);  // the about picture is black behind its text
-
-    platform_test::PushKey(SDL_SCANCODE_ESCAPE, true);
-    app.Ticks(1);
-    EXPECT_EQ(app.Frame()->currentScreen, static_cast<CScreen*>(app.Frame()->menuScreen));
-    EXPECT_EQ(platform_test::PresentedFrame().pixels, menu.pixels);
-
-    PostMessageA(app.Frame()->m_hWnd, UM_START_GAME, 1, 0);
-    app.Ticks(1);
-    const platform_test::Frame field = platform_test::PresentedFrame();
-    test::SaveScreenshot(field, "field");
-    EXPECT_EQ(field.At(5, 5), 0x0000);     // the black frame round the field
-    EXPECT_NE(field.At(320, 240), 0x0000); // sand inside it
-
-    platform_test::PushKey(SDL_SCANCODE_ESCAPE, true);
-    app.Ticks(1);
-    EXPECT_EQ(app.Frame()->currentScreen, static_cast<CScreen*>(app.Frame()->menuScreen));
 }
 
 }  // namespace

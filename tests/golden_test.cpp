@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <ostream>
 #include <string>
 
 #include "app/main_frame.h"
@@ -79,6 +80,14 @@ struct Scene {
     const char* reference = nullptr;  // another scene's picture, when it must look the same
 };
 
+// A release without a press, then moves and clicks over the bars and beyond the corners.
+void Strays(Stage& s)
+{
+    s.Release(kSingle);
+    for (POINT p : {POINT{-40, 160}, POINT{700, 200}, POINT{320, -30}, POINT{320, 520}, POINT{2000, 2000}})
+        s.Move(p), s.Click(p);
+}
+
 // The crash into the top wall with 12 points, and the frames after it.
 void Crash(Stage& s, int ticksAfter)
 {
@@ -107,14 +116,9 @@ const Scene kScenes[] = {
     // dragged onto a button, and the buttons after a visit to the about screen.
     {"menu_press_dragged_away", "IDB_MENU",
      [](Stage& s) { s.Press(kPair), s.Move(kNowhere), s.Release(kNowhere), s.Ticks(1); }, 1, "menu"},
-    {"menu_strays_off_the_picture", "IDB_MENU",
-     [](Stage& s) {
-         s.Release(kSingle);
-         for (POINT p : {POINT{-40, 160}, POINT{700, 200}, POINT{320, -30}, POINT{320, 520}, POINT{2000, 2000}})
-             s.Move(p), s.Click(p);
-         s.Press(POINT{-40, 160}), s.Move(kSingle), s.Ticks(1);
-     },
-     1, "menu"},
+    {"menu_strays_off_the_picture", "IDB_MENU", [](Stage& s) { Strays(s), s.Move(kSingle), s.Ticks(1); }, 1, "menu_hover_single"},
+    {"menu_dragged_on_from_a_bar", "IDB_MENU",
+     [](Stage& s) { Strays(s), s.Press({-40, 160}), s.Move(kSingle), s.Ticks(1); }, 1, "menu"},
     {"menu_back_from_about", "IDB_MENU", [](Stage& s) { s.Move(kPair), s.Click(kAbout), s.Ticks(1), s.Click(kBack), s.Ticks(1); }, 1, "menu"},
     {"menu_escaped_from_about", "IDB_MENU", [](Stage& s) { s.Click(kAbout), s.Ticks(1), s.Key(SDL_SCANCODE_ESCAPE), s.Ticks(1); }, 1, "menu"},
     {"about", "IDB_ABOUT", [](Stage& s) { s.Click(kAbout), s.Ticks(1); }},
@@ -150,6 +154,11 @@ const Scene kScenes[] = {
     {"crash_row_7", "IDB_GROUND", [](Stage& s) { Crash(s, 5); }},
     {"crash_row_7_kept", "IDB_GROUND", [](Stage& s) { Crash(s, 9); }, 1, "crash_row_7"},
 };
+
+void PrintTo(const Scene& scene, std::ostream* out)
+{
+    *out << scene.name;
+}
 
 class Golden : public ::testing::TestWithParam<Scene> {};
 
