@@ -49,14 +49,23 @@ public:
     void Key(unsigned scancode) { Hold(scancode), Hold(scancode, false); }
     void Ticks(int n) { app.Ticks(n); }
     CGameScreen* Game() const { return app.Frame()->gameScreen; }
-    // A round started from its menu button: the bonus of the kind given at (500, 100), the food
-    // at the point given, then the food at (100, 300) each time it is eaten.
-    void Round(POINT button, int bonusKind = 1, POINT food = {100, 300})
+    // The bonus of the kind given at (500, 100) and the food at the point given, for the next round.
+    void Items(int bonusKind, POINT food)
     {
         platform_test::ScriptRandom(test::BonusDraw(500, 100, bonusKind, 150));
         platform_test::ScriptRandom(test::ItemDraw(food.x, food.y));
-        for (int i = 0; i < 3; ++i) platform_test::ScriptRandom(test::ItemDraw(100, 300));
+    }
+    void Round(POINT button, int bonusKind = 1, POINT food = {100, 300})
+    {
+        Items(bonusKind, food);
         Click(button);
+        Ticks(1);
+    }
+    // Space after a crash: a match plays on at once.
+    void Replay()
+    {
+        Items(1, {100, 300});
+        Key(SDL_SCANCODE_SPACE);
         Ticks(1);
     }
     void Scores(int first, int second)
@@ -116,11 +125,17 @@ const Scene kScenes[] = {
     // dragged onto a button, and the buttons after a visit to the about screen.
     {"menu_press_dragged_away", "IDB_MENU",
      [](Stage& s) { s.Press(kPair), s.Move(kNowhere), s.Release(kNowhere), s.Ticks(1); }, 1, "menu"},
-    {"menu_strays_off_the_picture", "IDB_MENU", [](Stage& s) { Strays(s), s.Move(kSingle), s.Ticks(1); }, 1, "menu_hover_single"},
+    {"menu_strays_off_the_picture", "IDB_MENU", [](Stage& s) { Strays(s), s.Move(kSingle), s.Ticks(1); }, 1,
+     "menu_hover_single"},
     {"menu_dragged_on_from_a_bar", "IDB_MENU",
-     [](Stage& s) { Strays(s), s.Press({-40, 160}), s.Move(kSingle), s.Ticks(1); }, 1, "menu"},
-    {"menu_back_from_about", "IDB_MENU", [](Stage& s) { s.Move(kPair), s.Click(kAbout), s.Ticks(1), s.Click(kBack), s.Ticks(1); }, 1, "menu"},
-    {"menu_escaped_from_about", "IDB_MENU", [](Stage& s) { s.Click(kAbout), s.Ticks(1), s.Key(SDL_SCANCODE_ESCAPE), s.Ticks(1); }, 1, "menu"},
+     [](Stage& s) {
+         Strays(s), s.Press({-40, 160}), s.Move(kSingle), s.Ticks(1);
+     },
+     1, "menu"},
+    {"menu_back_from_about", "IDB_MENU",
+     [](Stage& s) { s.Move(kPair), s.Click(kAbout), s.Ticks(1), s.Click(kBack), s.Ticks(1); }, 1, "menu"},
+    {"menu_escaped_from_about", "IDB_MENU",
+     [](Stage& s) { s.Click(kAbout), s.Ticks(1), s.Key(SDL_SCANCODE_ESCAPE), s.Ticks(1); }, 1, "menu"},
     {"about", "IDB_ABOUT", [](Stage& s) { s.Click(kAbout), s.Ticks(1); }},
     {"about_hover", "IDB_ABOUT", [](Stage& s) { s.Click(kAbout), s.Move(kBack), s.Ticks(1); }},
     {"about_press", "IDB_ABOUT", [](Stage& s) { s.Click(kAbout), s.Press(kBack), s.Ticks(1); }},
@@ -131,10 +146,17 @@ const Scene kScenes[] = {
     {"round_pair_turning", "IDB_GROUND",
      [](Stage& s) { s.Round(kPair), s.Hold(SDL_SCANCODE_LEFT), s.Hold(SDL_SCANCODE_S), s.Ticks(9); }},
     {"round_single_level_20_after_food", "IDB_GROUND",
-     [](Stage& s) { s.Round(kSingle, 1, {400, 330}), s.Ticks(30); }, 20},
+     [](Stage& s) {
+         s.Round(kSingle, 1, {400, 330});
+         platform_test::ScriptRandom(test::ItemDraw(100, 300));  // where the food goes once eaten
+         s.Ticks(30);
+     },
+     20},
     {"round_head_on", "IDB_GROUND",
-     [](Stage& s) { s.Round(kMatch), s.Hold(SDL_SCANCODE_LEFT), s.Hold(SDL_SCANCODE_S), s.Ticks(6);
-                    s.Hold(SDL_SCANCODE_LEFT, false), s.Hold(SDL_SCANCODE_S, false), s.TicksUntilCrash(); }},
+     [](Stage& s) {
+         s.Round(kMatch), s.Hold(SDL_SCANCODE_LEFT), s.Hold(SDL_SCANCODE_S), s.Ticks(6);
+         s.Hold(SDL_SCANCODE_LEFT, false), s.Hold(SDL_SCANCODE_S, false), s.TicksUntilCrash();
+     }},
     // The score line: each colour and its bounds, two players' sum, and a match's points.
     {"total_9", "IDB_GROUND", [](Stage& s) { s.Round(kSingle), s.Scores(9, 0), s.Ticks(1); }},
     {"total_10", "IDB_GROUND", [](Stage& s) { s.Round(kSingle), s.Scores(10, 0), s.Ticks(1); }},
@@ -144,7 +166,14 @@ const Scene kScenes[] = {
     {"total_pair_6_5", "IDB_GROUND", [](Stage& s) { s.Round(kPair), s.Scores(6, 5), s.Ticks(1); }},
     {"total_pair_9_7", "IDB_GROUND", [](Stage& s) { s.Round(kPair), s.Scores(9, 7), s.Ticks(1); }},
     {"match_points_3_7", "IDB_GROUND",
-     [](Stage& s) { s.Round(kMatch), s.Scores(50, 0), s.Game()->worms[0].wins = 3, s.Game()->worms[1].wins = 7, s.Ticks(1); }},
+     [](Stage& s) {
+         s.Round(kMatch), s.Scores(50, 0), s.Game()->worms[0].wins = 3, s.Game()->worms[1].wins = 7, s.Ticks(1);
+     }},
+    {"match_replayed_after_a_crash", "IDB_GROUND",
+     [](Stage& s) {
+         s.Round(kMatch), s.Hold(SDL_SCANCODE_S), s.Ticks(12), s.Hold(SDL_SCANCODE_S, false);
+         s.TicksUntilCrash(), s.Replay();
+     }},
     // The crash and each crash row after it, the score as it stood.
     {"crash", "IDB_GROUND", [](Stage& s) { Crash(s, 0); }},
     {"crash_row_3", "IDB_GROUND", [](Stage& s) { Crash(s, 1); }},
@@ -221,8 +250,8 @@ TEST(GoldenWindow, ShowsTheFrameScaledToFillIt)
     // The software renderer draws into the window's own pixels, where they can be read back.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     for (const WindowCase& c : kWindows) {
-        const Scene& scene = *std::find_if(std::begin(kScenes), std::end(kScenes),
-                                           [&](const Scene& s) { return s.name == c.scene; });
+        const Scene& scene =
+            *std::find_if(std::begin(kScenes), std::end(kScenes), [&](const Scene& s) { return s.name == c.scene; });
         Stage stage("offscreen");
         ASSERT_TRUE(stage.Start(scene.level));
         ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");

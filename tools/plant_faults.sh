@@ -68,17 +68,20 @@ only=("$@")
 work="${FAULT_DIR:-/tmp/lorvex-faults}"
 name="$(git rev-parse --short "$ref")" || exit 2
 src="$work/$name"
+logs="$work/$name-logs"
 results="$work/results-$name.txt"
-mkdir -p "$src"
+mkdir -p "$src" "$logs"
 git archive "$ref" | tar -x -C "$src"
 
-build() { cmake --build "$src/build" --target lorvex_tests > "$work/build.log" 2>&1; }
-run_suite() { (cd "$src/build" && ctest -j2 -E valgrind --timeout 300 --stop-on-failure "$@"); }
+build() { cmake --build "$src/build" --target lorvex_tests > "$logs/build.log" 2>&1; }
+# In the order of the files, not longest first: the soak test comes late, so a fault caught
+# early does not wait for it.
+run_suite() { rm -f "$src/build/Testing/Temporary/CTestCostData.txt"; (cd "$src/build" && ctest -j2 -E valgrind --timeout 300 --stop-on-failure); }
 
 echo "Building $name in $src"
-cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVEX_BENCHMARKS=OFF > "$work/build.log" &&
-  build || { echo "the unchanged tree does not build: $work/build.log"; exit 1; }
-run_suite > "$work/clean.log" 2>&1 || { echo "the unchanged tree fails its tests: $work/clean.log"; exit 1; }
+cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVEX_BENCHMARKS=OFF > "$logs/build.log" &&
+  build || { echo "the unchanged tree does not build: $logs/build.log"; exit 1; }
+run_suite > "$logs/clean.log" 2>&1 || { echo "the unchanged tree fails its tests: $logs/clean.log"; exit 1; }
 
 : > "$results"
 caught=0
@@ -87,20 +90,20 @@ for i in "${!faults[@]}"; do
   n=$((i + 1))
   if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $n " ]]; then continue; fi
   IFS=$'\t' read -r what file script <<< "${faults[$i]}"
-  cp "$src/$file" "$work/original"
+  cp "$src/$file" "$logs/original"
   sed -i -e "$script" "$src/$file"
-  if cmp -s "$src/$file" "$work/original"; then
+  if cmp -s "$src/$file" "$logs/original"; then
     verdict="not planted"
   elif ! build; then
     verdict="does not build"
-  elif run_suite > "$work/fault-$n.log" 2>&1; then
+  elif run_suite > "$logs/fault-$n.log" 2>&1; then
     verdict="MISSED"
     missed=$((missed + 1))
   else
-    verdict="caught by $(grep -m1 -oE '[0-9]+ - [A-Za-z0-9_./-]+ \(' "$work/fault-$n.log" | sed 's/^[0-9]* - //; s/ ($//')"
+    verdict="caught by $(grep -m1 -oE '[0-9]+ - [A-Za-z0-9_./-]+ \(' "$logs/fault-$n.log" | sed 's/^[0-9]* - //; s/ ($//')"
     caught=$((caught + 1))
   fi
-  cp "$work/original" "$src/$file"
+  cp "$logs/original" "$src/$file"
   printf '%2d  %-55s %s\n' "$n" "$what" "$verdict" | tee -a "$results"
 done
 build

@@ -39,8 +39,8 @@ Picture PictureOf(SDL_Surface* s, int height = 0)
 {
     height = height > 0 ? height : s->h;
     Picture p{s->w, height, std::vector<std::uint32_t>(static_cast<size_t>(s->w) * height)};
-    SDL_ConvertPixels(s->w, height, s->format->format, s->pixels, s->pitch, SDL_PIXELFORMAT_ARGB8888,
-                      p.pixels.data(), s->w * 4);
+    SDL_ConvertPixels(s->w, height, s->format->format, s->pixels, s->pitch, SDL_PIXELFORMAT_ARGB8888, p.pixels.data(),
+                      s->w * 4);
     if (s->format->Amask == 0)
         for (std::uint32_t& px : p.pixels) px |= kOpaque;
     return p;
@@ -121,7 +121,9 @@ Picture Golden(const std::string& name, const Picture* behind)
     Save(seen, stem + ".seen.png", false);
     Save(diff, stem + ".diff.png", false);
     auto failure = ::testing::AssertionFailure() << name << ": ";
-    if (!sameSize) failure << seen.width << " x " << seen.height << " seen, " << expected.width << " x " << expected.height << " expected";
+    if (!sameSize)
+        failure << seen.width << " x " << seen.height << " seen, " << expected.width << " x " << expected.height
+                << " expected";
     else
         failure << differ << " pixels differ, the first at (" << first % seen.width << ", " << first / seen.width
                 << "): seen " << Hex(seen.pixels[first]) << ", expected " << Hex(expected.pixels[first]);

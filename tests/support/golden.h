@@ -32,8 +32,7 @@ Picture Golden(const std::string& name, const Picture* behind = nullptr);
 // and <name>.diff.png (the differing pixels red over the expected picture, dimmed) beside the
 // references and names them. With LORVEX_UPDATE_GOLDEN=1 in the environment it writes
 // tests/golden/<name>.png from what it sees instead (transparent where it equals `behind`).
-::testing::AssertionResult MatchesGolden(const Picture& seen, const std::string& name,
-                                         const Picture* behind = nullptr);
+::testing::AssertionResult MatchesGolden(const Picture& seen, const std::string& name, const Picture* behind = nullptr);
 // The same against a picture made in the test (e.g. a reference enlarged); never rewritten.
 ::testing::AssertionResult Matches(const Picture& seen, const Picture& expected, const std::string& name);
 
