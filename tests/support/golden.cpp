@@ -22,18 +22,6 @@ std::string PathOf(const std::string& name)
     return std::string(LORVEX_SOURCE_DIR) + "/tests/golden/" + name + ".png";
 }
 
-SurfacePtr SurfaceOf(const Picture& p, bool withAlpha)
-{
-    SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, p.width, p.height, 32,
-                                                withAlpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888),
-                 SDL_FreeSurface);
-    if (s != nullptr)
-        for (int y = 0; y < p.height; ++y)
-            std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &p.pixels[static_cast<size_t>(y) * p.width],
-                        static_cast<size_t>(p.width) * 4);
-    return s;
-}
-
 // ARGB pixels of any surface, of its top rows when a height is given.
 Picture PictureOf(SDL_Surface* s, int height = 0)
 {
@@ -48,7 +36,10 @@ Picture PictureOf(SDL_Surface* s, int height = 0)
 
 bool Save(const Picture& p, const std::string& path, bool withAlpha)
 {
-    SurfacePtr s = SurfaceOf(p, withAlpha);
+    SurfacePtr s(
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(p.pixels.data()), p.width, p.height, 32,
+                                           p.width * 4, withAlpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888),
+        SDL_FreeSurface);
     return s != nullptr && IMG_SavePNG(s.get(), path.c_str()) == 0;
 }
 
