@@ -5,7 +5,8 @@
 # Works on a copy of that commit in $FAULT_DIR (/tmp/lorvex-faults), never on this tree: each fault
 # is a sed edit of one file, the tests are rebuilt and ctest runs until the first failure. A fault
 # whose edit no longer matches is reported as "not planted", so a changed line shows at once.
-# Takes about a minute a fault on two cores. The fuzz replays under valgrind are left out: they
+# Takes about a minute a fault on two cores. SANITIZE=1 builds the copy under AddressSanitizer,
+# as .ci/sanitize.sh does (a second copy; slower). The fuzz replays under valgrind are left out: they
 # need the fuzz targets and check the settings reader, which has its own tests here.
 set -uo pipefail
 
@@ -67,6 +68,13 @@ ref="${1:-HEAD}"
 only=("$@")
 work="${FAULT_DIR:-/tmp/lorvex-faults}"
 name="$(git rev-parse --short "$ref")" || exit 2
+flags=()
+if [ "${SANITIZE:-0}" = 1 ]; then
+  name="$name-asan"
+  sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+  flags=(-DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize")
+  export LORVEX_SOAK_TICKS=10000
+fi
 src="$work/$name"
 logs="$work/$name-logs"
 results="$work/results-$name.txt"
@@ -79,7 +87,7 @@ build() { cmake --build "$src/build" --target lorvex_tests > "$logs/build.log" 2
 run_suite() { rm -f "$src/build/Testing/Temporary/CTestCostData.txt"; (cd "$src/build" && ctest -j2 -E valgrind --timeout 300 --stop-on-failure); }
 
 echo "Building $name in $src"
-cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVEX_BENCHMARKS=OFF > "$logs/build.log" &&
+cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVEX_BENCHMARKS=OFF "${flags[@]}" > "$logs/build.log" &&
   build || { echo "the unchanged tree does not build: $logs/build.log"; exit 1; }
 run_suite > "$logs/clean.log" 2>&1 || { echo "the unchanged tree fails its tests: $logs/clean.log"; exit 1; }
 
