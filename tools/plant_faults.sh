@@ -108,7 +108,7 @@ for i in "${!faults[@]}"; do
     verdict="MISSED"
     missed=$((missed + 1))
   else
-    verdict="caught by $(grep -m1 -oE '[0-9]+ - [A-Za-z0-9_./-]+ \(' "$logs/fault-$n.log" | sed 's/^[0-9]* - //; s/ ($//')"
+    verdict="caught by $(sed -n '/tests FAILED:/{n;p;q}' "$logs/fault-$n.log" | sed -E 's/^\s*[0-9]+ - ([^ ]+).*/\1/')"
     caught=$((caught + 1))
   fi
   cp "$logs/original" "$src/$file"
