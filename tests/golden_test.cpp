@@ -97,10 +97,13 @@ void Strays(Stage& s)
         s.Move(p), s.Click(p);
 }
 
-// The crash into the top wall with 12 points, and the frames after it.
+// Two worms at level 20 fed once each, so that every cell of their rows shows, crashing
+// together into the top wall with 12 points; then the frames after it.
 void Crash(Stage& s, int ticksAfter)
 {
-    s.Round(kSingle);
+    s.Round(kPair, 1, {400, 330});
+    platform_test::ScriptRandom(test::ItemDraw(200, 280));  // for worm 1, once worm 0 has eaten
+    platform_test::ScriptRandom(test::ItemDraw(100, 300));
     s.Scores(12, 0);
     s.TicksUntilCrash();
     s.Ticks(ticksAfter);
@@ -175,13 +178,13 @@ const Scene kScenes[] = {
          s.TicksUntilCrash(), s.Replay();
      }},
     // The crash and each crash row after it, the score as it stood.
-    {"crash", "IDB_GROUND", [](Stage& s) { Crash(s, 0); }},
-    {"crash_row_3", "IDB_GROUND", [](Stage& s) { Crash(s, 1); }},
-    {"crash_row_4", "IDB_GROUND", [](Stage& s) { Crash(s, 2); }},
-    {"crash_row_5", "IDB_GROUND", [](Stage& s) { Crash(s, 3); }},
-    {"crash_row_6", "IDB_GROUND", [](Stage& s) { Crash(s, 4); }},
-    {"crash_row_7", "IDB_GROUND", [](Stage& s) { Crash(s, 5); }},
-    {"crash_row_7_kept", "IDB_GROUND", [](Stage& s) { Crash(s, 9); }, 1, "crash_row_7"},
+    {"crash", "IDB_GROUND", [](Stage& s) { Crash(s, 0); }, 20},
+    {"crash_row_3", "IDB_GROUND", [](Stage& s) { Crash(s, 1); }, 20},
+    {"crash_row_4", "IDB_GROUND", [](Stage& s) { Crash(s, 2); }, 20},
+    {"crash_row_5", "IDB_GROUND", [](Stage& s) { Crash(s, 3); }, 20},
+    {"crash_row_6", "IDB_GROUND", [](Stage& s) { Crash(s, 4); }, 20},
+    {"crash_row_7", "IDB_GROUND", [](Stage& s) { Crash(s, 5); }, 20},
+    {"crash_row_7_kept", "IDB_GROUND", [](Stage& s) { Crash(s, 9); }, 20, "crash_row_7"},
 };
 
 void PrintTo(const Scene& scene, std::ostream* out)
