@@ -37,26 +37,6 @@ protected:
     }
 };
 
-TEST_F(GameRenderTest, EveryTenthSegmentFromTheTailGlowsAndTheHeadIsDrawnLastInItsCell)
-{
-    StartRound(1, false, {600, 60}, {60, 60});
-    SetBody(0, {Segment{300, 300, 0, 0}});
-    Frame frame = Draw();
-    EXPECT_EQ(CellMismatches(frame, 300, 300, 0, 0), 0) << "one segment shows only its head";
-
-    // 25 segments in a row, 20 pixels apart, the head on the left.
-    std::vector<Segment> body;
-    for (int i = 0; i < 25; ++i) body.push_back(Segment{60 + 20 * i, 200, 0, 0});
-    SetBody(0, body);
-    game->worms[0].spriteRow = 63;  // a crash frame row, drawn like any other
-    frame = Draw();
-    for (int i = 0; i < 25; ++i) {
-        const int fromTail = 25 - i;
-        const int column = i == 0 ? 0 : (fromTail % 10 == 0 ? 42 : 21);
-        EXPECT_EQ(CellMismatches(frame, 60 + 20 * i, 200, column, 63), 0) << "segment " << i;
-    }
-}
-
 // ---- lost and busy surfaces
 
 TEST_F(GameRenderTest, ALostSurfaceCostsOneDrawAndBringsBothPicturesBackKeyed)

@@ -43,13 +43,6 @@ bool Save(const Picture& p, const std::string& path, bool withAlpha)
     return s != nullptr && IMG_SavePNG(s.get(), path.c_str()) == 0;
 }
 
-std::string Hex(std::uint32_t colour)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "#%06X", colour & kColour);
-    return text;
-}
-
 }  // namespace
 
 Picture FromFrame(const platform_test::Frame& frame)
@@ -115,9 +108,13 @@ Picture Golden(const std::string& name, const Picture* behind)
     if (!sameSize)
         failure << seen.width << " x " << seen.height << " seen, " << expected.width << " x " << expected.height
                 << " expected";
-    else
+    else {
+        char colours[48];
+        std::snprintf(colours, sizeof colours, "seen #%06X, expected #%06X", seen.pixels[first] & kColour,
+                      expected.pixels[first] & kColour);
         failure << differ << " pixels differ, the first at (" << first % seen.width << ", " << first / seen.width
-                << "): seen " << Hex(seen.pixels[first]) << ", expected " << Hex(expected.pixels[first]);
+                << "): " << colours;
+    }
     return failure << "\n  seen:       " << stem << ".seen.png\n  difference: " << stem << ".diff.png";
 }
 
