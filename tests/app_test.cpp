@@ -18,6 +18,7 @@
 #include "screens/menu_screen.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/support/app_harness.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -61,11 +62,8 @@ TEST_F(AppTest, StartShowsTheMenuBeforeTheLoopRuns)
     EXPECT_GT(platform_test::PresentCount(), before);
     EXPECT_EQ(app.Frame()->currentScreen, app.Frame()->menuScreen);
     EXPECT_EQ(gLevel, 1);
-    // The menu picture, not a blank frame, is on the screen.
-    platform_test::Frame frame = platform_test::PresentedFrame();
-    int black = 0;
-    for (std::uint16_t p : frame.pixels) black += p == 0;
-    EXPECT_LT(black, static_cast<int>(frame.pixels.size()) / 4);
+    const test::Picture menu = test::ScreenPictureOf("IDB_MENU");  // the whole menu, not a blank frame
+    EXPECT_TRUE(test::Matches(test::FromFrame(platform_test::PresentedFrame()), test::Golden("menu", &menu), "start"));
     EXPECT_EQ(gCursorCount, 0);  // the menu shows the cursor
 }
 
@@ -78,8 +76,8 @@ TEST_F(AppTest, FirstRunWritesLevelOneAtExit)
 
 TEST_F(AppTest, StoredLevelIsClampedAndWrittenBackClamped)
 {
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"0", 1}, {"-7", 1}, {"21", 20}, {"20", 20}, {"7", 7}, {"banana", 1}, {"99999999999", 1}, {"", 1}};
+    const std::vector<std::pair<std::string, int>> cases = {{"0", 1}, {"-7", 1},     {"21", 20},         {"20", 20},
+                                                            {"7", 7}, {"banana", 1}, {"99999999999", 1}, {"", 1}};
     for (const auto& [stored, expected] : cases) {
         test::AppHarness run;
         run.WriteSettings("[Nastaveni]\nlevel=" + stored + "\n");
@@ -169,7 +167,7 @@ TEST_F(AppTest, ExitReleasesInputThenWritesTheLevelThenReleasesPrimaryBeforeDevi
     platform_test::EnableTrace(true);
     app.Stop();
     EXPECT_EQ(platform_test::Trace(), (std::vector<std::string>{"DirectInput.Release", "WriteProfileInt",
-                                                                 "PrimarySurface.Release", "DirectDraw.Release"}));
+                                                                "PrimarySurface.Release", "DirectDraw.Release"}));
 }
 
 TEST_F(AppTest, FrameLoopTicksAndFlipsOncePerPeriodAndNotWhileMinimised)

@@ -104,16 +104,14 @@ Picture Golden(const std::string& name, const Picture* behind)
     const std::string stem = std::string(LORVEX_SOURCE_DIR) + "/tests/golden/" + name;
     Save(seen, stem + ".seen.png", false);
     Save(diff, stem + ".diff.png", false);
-    auto failure = ::testing::AssertionFailure() << name << ": ";
-    if (!sameSize)
-        failure << seen.width << " x " << seen.height << " seen, " << expected.width << " x " << expected.height
-                << " expected";
-    else {
-        char colours[48];
-        std::snprintf(colours, sizeof colours, "seen #%06X, expected #%06X", seen.pixels[first] & kColour,
-                      expected.pixels[first] & kColour);
-        failure << differ << " pixels differ, the first at (" << first % seen.width << ", " << first / seen.width
-                << "): " << colours;
+    auto failure = ::testing::AssertionFailure() << name << ": " << differ << " pixels differ";
+    if (sameSize) {
+        char at[80];
+        std::snprintf(at, sizeof at, ", the first at (%zu, %zu): seen #%06X, expected #%06X", first % seen.width,
+                      first / seen.width, seen.pixels[first] & kColour, expected.pixels[first] & kColour);
+        failure << at;
+    } else {
+        failure << " (" << seen.width << " x " << seen.height << " seen, another size expected)";
     }
     return failure << "\n  seen:       " << stem << ".seen.png\n  difference: " << stem << ".diff.png";
 }
