@@ -93,7 +93,7 @@ private:
     Pixels enlarged_;                 // one run of it enlarged
     Pixels reduced_;                  // the place's pixels
     int period_ = 0;
-    bool screenless_ = false;  // a video driver that shows nothing, as the tests' one
+    bool screenless_ = false;  // the dummy video driver, which shows nothing (offscreen draws)
 };
 
 int gShownFrames = 0;
@@ -108,7 +108,7 @@ bool Screen::Open(SDL_Window* window, int w, int h)
         std::fprintf(stderr, "%s: nothing can draw in the window: %s\n", program_invocation_short_name, SDL_GetError());
     if (renderer_ == nullptr) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
-    screenless_ = driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+    screenless_ = driver != nullptr && std::strcmp(driver, "dummy") == 0;
     width = w;
     height = h;
     SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);

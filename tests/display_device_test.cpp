@@ -34,22 +34,6 @@ protected:
     IDirectDrawSurface* sprite = nullptr;
 };
 
-TEST_F(DisplayDeviceTest, FlipPresentsTheBackBuffer)
-{
-    test::FillRaw(display.back, 0x07E0);
-    test::SetRawPixel(display.back, 639, 479, 0xF800);
-    const int before = platform_test::PresentCount();
-    ASSERT_EQ(display.primary->Flip(nullptr, 0), DD_OK);
-    EXPECT_EQ(platform_test::PresentCount(), before + 1);
-
-    platform_test::Frame frame = platform_test::PresentedFrame();
-    ASSERT_EQ(frame.width, 640);
-    ASSERT_EQ(frame.height, 480);
-    EXPECT_EQ(frame.At(0, 0), 0x07E0);
-    EXPECT_EQ(frame.At(639, 479), 0xF800);
-    EXPECT_EQ(test::PixelToColor(frame.At(0, 0)), RGB(0, 255, 0));
-}
-
 TEST_F(DisplayDeviceTest, BlitsStayInsideBothSurfaces)
 {
     RECT inside{0, 0, 20, 20};

@@ -160,6 +160,7 @@ TEST(GameModesTest, OnePlayerRoundsMoveTheLevelByTheirScore)
         session.Press(SDL_SCANCODE_SPACE);
         EXPECT_TRUE(session.OnMenu());
         EXPECT_EQ(gLevel, c.after) << c.foods << " foods at level " << c.level;
+        EXPECT_EQ(test::ReadFile(session.app.SettingsFile()), Level(c.after)) << "saved as the round is left";
         EXPECT_EQ(session.SavedAtExit(), Level(c.after));
     }
 }

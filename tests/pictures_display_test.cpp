@@ -77,53 +77,6 @@ TEST_F(PictureDisplayTest, LoadAtTheirSizesWithMagentaAsTheKey)
     EXPECT_EQ(test::RawPixel(about, 500, 495), kKey565);
 }
 
-TEST_F(PictureDisplayTest, EverySpriteCellShowsTheFieldAtItsCornersAndOnlyInsideItsSquare)
-{
-    const Frame field = DrawField();
-    ASSERT_EQ(field.width, 640);
-    // Each cell at its own place on the open field, apart from the others.
-    auto placeX = [](int c) { return 100 + 40 * c; };
-    auto placeY = [](int r) { return 60 + 40 * r; };
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 3; ++c) {
-            RECT cell{21 * c, 21 * r, 21 * c + 20, 21 * r + 20};
-            ASSERT_EQ(display.back->BltFast(placeX(c), placeY(r), sprites, &cell, DDBLTFAST_SRCCOLORKEY), DD_OK);
-        }
-    const Frame drawn = Read(display.back);
-
-    int changedOutside = 0;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) {
-            const bool inCell = x >= 100 && x < 220 && (x - 100) % 40 < 20 && y >= 60 && y < 380 && (y - 60) % 40 < 20;
-            if (!inCell && drawn.At(x, y) != field.At(x, y)) ++changedOutside;
-        }
-    EXPECT_EQ(changedOutside, 0);
-
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 3; ++c) {
-            SCOPED_TRACE(testing::Message() << "cell column " << c << " row " << r);
-            const int x = placeX(c);
-            const int y = placeY(r);
-            for (int corner = 0; corner < 4; ++corner) {
-                const int cx = x + (corner & 1) * 19;
-                const int cy = y + (corner >> 1) * 19;
-                EXPECT_EQ(drawn.At(cx, cy), field.At(cx, cy)) << "corner " << corner;
-            }
-            // The living rows are whole discs; the crash rows break up, so only ask that they draw.
-            if (r <= 2) {
-                EXPECT_NE(drawn.At(x + 10, y + 10), field.At(x + 10, y + 10));
-            }
-            int visible = 0;
-            for (int dy = 0; dy < 20; ++dy)
-                for (int dx = 0; dx < 20; ++dx) visible += drawn.At(x + dx, y + dy) != field.At(x + dx, y + dy);
-            EXPECT_GT(visible, 0);
-        }
-
-    // What reaches the screen is this frame.
-    ASSERT_EQ(display.primary->Flip(nullptr, 0), DD_OK);
-    EXPECT_TRUE(platform_test::PresentedFrame().pixels == drawn.pixels);
-}
-
 TEST_F(PictureDisplayTest, HiddenButtonFramesAndTheStripEndsDrawNothing)
 {
     const Frame field = DrawField();

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <regex>
 #include <string>
 
 #include "app/worm_app.h"
@@ -160,6 +159,14 @@ private:
     std::size_t roundHeap_ = 0;
 };
 
+// The settings file holds a level from 1 to 20 and nothing else.
+bool IsLevelFile(const std::string& saved)
+{
+    for (int level = 1; level <= 20; ++level)
+        if (saved == "[Nastaveni]\nlevel=" + std::to_string(level) + "\n") return true;
+    return false;
+}
+
 TEST(SoakTest, RandomInputOverEveryScreenNeverBreaksTheProgramOrItsSettings)
 {
     const long ticks = EnvOr("LORVEX_SOAK_TICKS", 100000);
@@ -167,7 +174,6 @@ TEST(SoakTest, RandomInputOverEveryScreenNeverBreaksTheProgramOrItsSettings)
     SCOPED_TRACE("LORVEX_SOAK_SEED=" + std::to_string(seed) + " replays this run");
     std::mt19937 random(seed);
     SoakFigures figures;
-    const std::regex whole("\\[Nastaveni\\]\nlevel=([0-9]+)\n");
 
     while (figures.ticks < ticks) {
         test::AppHarness app;
@@ -177,11 +183,8 @@ TEST(SoakTest, RandomInputOverEveryScreenNeverBreaksTheProgramOrItsSettings)
         Monkey(random, figures).Run(app, ticks);
         if (::testing::Test::HasFatalFailure()) return;
         app.Stop();
-        std::smatch level;
         const std::string saved = test::ReadFile(app.SettingsFile());
-        ASSERT_TRUE(std::regex_match(saved, level, whole)) << saved;
-        const int value = std::stoi(level[1]);
-        ASSERT_TRUE(value >= 1 && value <= 20) << saved;
+        ASSERT_TRUE(IsLevelFile(saved)) << saved;
     }
 
     std::printf("soak: %ld ticks, %d starts; ticks on menu %d, about %d, game %d; rounds: one player %d, "

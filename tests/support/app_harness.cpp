@@ -4,9 +4,9 @@
 
 namespace test {
 
-AppHarness::AppHarness()
+AppHarness::AppHarness(const char* videoDriver)
 {
-    UseHeadlessPlatform();
+    UseHeadlessPlatform(videoDriver);
     platform_test::ResetFaults();
     gLevel = 0;
 }

@@ -17,7 +17,8 @@ namespace test {
 // test moves: start-up, ticks, pushed input and the exit sequence of the program.
 class AppHarness {
 public:
-    AppHarness();  // HOME is a fresh temporary folder until the end
+    // HOME is a fresh temporary folder until the end.
+    explicit AppHarness(const char* videoDriver = "dummy");
     ~AppHarness();
     AppHarness(const AppHarness&) = delete;
     AppHarness& operator=(const AppHarness&) = delete;

@@ -85,9 +85,12 @@ COLORREF PixelToColor(std::uint16_t pixel)
     return RGB((pixel >> 11) * 255 / 31, ((pixel >> 5) & 0x3F) * 255 / 63, (pixel & 0x1F) * 255 / 31);
 }
 
-void UseHeadlessPlatform()
+void UseHeadlessPlatform(const char* videoDriver)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // The driver is chosen when video starts: one started on another is ended first.
+    const char* running = SDL_GetCurrentVideoDriver();
+    if (running != nullptr && std::strcmp(running, videoDriver) != 0) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    setenv("SDL_VIDEODRIVER", videoDriver, 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     platform_test::UseManualClock(true);
 }

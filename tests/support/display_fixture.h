@@ -11,8 +11,9 @@ namespace test {
 // Magenta, the pictures' colour key, as a 5-6-5 pixel.
 constexpr std::uint16_t kKey565 = 0xF81F;
 
-// Sets the headless drivers and the test clock for the whole test program.
-void UseHeadlessPlatform();
+// Sets the headless drivers and the test clock for the whole test program. The offscreen video
+// driver draws what is presented, for tests that read the screen back; dummy draws nothing.
+void UseHeadlessPlatform(const char* videoDriver = "dummy");
 
 // 16-bit pixels read and written through Lock.
 platform_test::Frame Read(IDirectDrawSurface* surface);  // every pixel, under one lock
