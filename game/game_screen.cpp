@@ -19,8 +19,7 @@ CGameScreen::CGameScreen()
 {
     groundSurface = LoadBitmapSurface(gDirectDraw, "IDB_GROUND", 0, 0);
     spriteSurface = LoadBitmapSurface(gDirectDraw, "IDB_HRA", 0, 0);
-    if (groundSurface == nullptr || spriteSurface == nullptr)
-        SendMessageA(MainWindow(), WM_QUIT, 0, 0);
+    if (groundSurface == nullptr || spriteSurface == nullptr) SendMessageA(MainWindow(), WM_QUIT, 0, 0);
     if (spriteSurface != nullptr) SetSurfaceColorKey(spriteSurface, kTransparentColor);
     scoreFont.Attach(CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Verdana"));

@@ -44,8 +44,7 @@ bool CGameScreen::IsBlocked(std::int32_t x, std::int32_t y)
         for (std::int32_t k = body.GetCount(); k > 0; --k) {
             const Segment segment = body.CycleHeadToTail();
             // The whole walk runs, so the body is back in its order.
-            if (std::abs(segment.x - x) <= kItemClearance && std::abs(segment.y - y) <= kItemClearance)
-                blocked = true;
+            if (std::abs(segment.x - x) <= kItemClearance && std::abs(segment.y - y) <= kItemClearance) blocked = true;
         }
     }
     return blocked;
@@ -112,8 +111,7 @@ bool CGameScreen::CrashesInto(WormRecord& worm, std::int32_t firstTested, std::i
     const std::int32_t count = body.GetCount();
     for (std::int32_t k = 0; k < count; ++k) {
         const Segment segment = body.CycleHeadToTail();
-        if (k >= firstTested && std::abs(segment.x - x) < kHitReach && std::abs(segment.y - y) < kHitReach)
-            hit = true;
+        if (k >= firstTested && std::abs(segment.x - x) < kHitReach && std::abs(segment.y - y) < kHitReach) hit = true;
     }
     return hit;
 }

@@ -58,8 +58,8 @@ HRESULT ReloadBitmapSurface(IDirectDrawSurface* surface, const char* name)
     return hr;
 }
 
-HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int sourceX, int sourceY,
-                            int sourceWidth, int sourceHeight)
+HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int sourceX, int sourceY, int sourceWidth,
+                            int sourceHeight)
 {
     if (bitmap == nullptr || surface == nullptr) return E_FAIL;
     surface->Restore();

@@ -13,8 +13,8 @@ IDirectDrawSurface* LoadBitmapSurface(IDirectDraw* device, const char* name, int
 HRESULT ReloadBitmapSurface(IDirectDrawSurface* surface, const char* name);
 
 // Stretches a region of a bitmap (0 width or height: the bitmap's) over the whole surface.
-HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int sourceX, int sourceY,
-                            int sourceWidth, int sourceHeight);
+HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int sourceX, int sourceY, int sourceWidth,
+                            int sourceHeight);
 
 // The raw pixel value the colour becomes in this surface, found by writing it through the
 // same conversion that copies pictures; 0xFFFFFFFF when the surface cannot be locked.

@@ -45,14 +45,14 @@ protected:
     virtual void PostNcDestroy() {}
 
 private:
-    MSG current_{};  // the message being handled, for Default
+    MSG current_{};            // the message being handled, for Default
     bool* deleted_ = nullptr;  // set when the object is deleted inside one of its own handlers
 };
 
 class CFrameWnd : public CWnd {
 public:
-    BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id, void* param = nullptr);
+    BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, CWnd* parent,
+                  UINT id, void* param = nullptr);
 
 protected:
     LRESULT OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -7,7 +7,10 @@ namespace {
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 
-std::uint32_t U16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+std::uint32_t U16(const unsigned char* p)
+{
+    return p[0] | (p[1] << 8);
+}
 std::uint32_t U32(const unsigned char* p)
 {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

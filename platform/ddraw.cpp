@@ -34,8 +34,7 @@ SDL_Rect FitPicture(int w, int h, int pictureWidth, int pictureHeight)
     SDL_Rect place{0, 0, w, h};
     if (static_cast<long long>(w) * pictureHeight > static_cast<long long>(h) * pictureWidth)
         place.w = (h * pictureWidth + pictureHeight / 2) / pictureHeight;
-    else
-        place.h = (w * pictureHeight + pictureWidth / 2) / pictureWidth;
+    else place.h = (w * pictureHeight + pictureWidth / 2) / pictureWidth;
     place.x = (w - place.w) / 2;
     place.y = (h - place.h) / 2;
     return place;
@@ -71,7 +70,11 @@ class Screen {
 public:
     bool Open(SDL_Window* window, int width, int height);
     void DropTexture() { texture_.reset(); }
-    void DropRenderer() { texture_.reset(); renderer_.reset(); }
+    void DropRenderer()
+    {
+        texture_.reset();
+        renderer_.reset();
+    }
     // Shows the picture over `before`, the frame on the screen (null when unknown).
     void Present(SDL_Surface* picture, const SDL_Surface* before);
     // Makes the pixels for a place of w x h.
@@ -88,10 +91,10 @@ public:
 private:
     std::unique_ptr<SDL_Renderer, Ender<SDL_Renderer, SDL_DestroyRenderer>> renderer_;
     std::unique_ptr<SDL_Texture, Ender<SDL_Texture, SDL_DestroyTexture>> texture_;  // the scaled pixels
-    SDL_Rect place_{};                // where the frame on the screen was drawn
-    Pixels converted_;                // the picture in 32 bits
-    Pixels enlarged_;                 // one run of it enlarged
-    Pixels reduced_;                  // the place's pixels
+    SDL_Rect place_{};  // where the frame on the screen was drawn
+    Pixels converted_;  // the picture in 32 bits
+    Pixels enlarged_;   // one run of it enlarged
+    Pixels reduced_;    // the place's pixels
     int period_ = 0;
     bool screenless_ = false;  // the dummy video driver, which shows nothing (offscreen draws)
 };
@@ -162,7 +165,8 @@ SDL_Rect Screen::Update(SDL_Surface* picture, const SDL_Surface* before, SDL_Tex
     SDL_Rect all{0, scaled->h, scaled->w, 0};
     SDL_Rect stretch = all;  // the changed rows next to each other, not yet uploaded
     const auto upload = [&] {
-        if (texture != nullptr && stretch.h > 0) SDL_UpdateTexture(texture, &stretch, RowOf(scaled, stretch.y), scaled->pitch);
+        if (texture != nullptr && stretch.h > 0)
+            SDL_UpdateTexture(texture, &stretch, RowOf(scaled, stretch.y), scaled->pitch);
         stretch.h = 0;
     };
     for (int top = 0; top < height; top += period_) {
@@ -317,8 +321,8 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceSurface, RE
     SDL_Surface* from = source->pixels;
     const RECT r = sourceRect != nullptr ? *sourceRect : RECT{0, 0, from->w, from->h};
     // Without a clipper a blit lies inside both surfaces, or it is refused whole.
-    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > from->w ||
-        r.bottom > from->h || x + static_cast<long long>(r.right - r.left) > pixels->w ||
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > from->w || r.bottom > from->h ||
+        x + static_cast<long long>(r.right - r.left) > pixels->w ||
         y + static_cast<long long>(r.bottom - r.top) > pixels->h)
         return E_FAIL;
     SDL_SetColorKey(from, (flags & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasKey, source->key);
@@ -494,8 +498,8 @@ namespace platform_test {
 // A frame's pixels seen as a surface.
 Pixels SurfaceOf(const Frame& f)
 {
-    return Pixels(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(f.pixels.data()), f.width, f.height,
-                                                     16, f.width * 2, SDL_PIXELFORMAT_RGB565));
+    return Pixels(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(f.pixels.data()), f.width, f.height, 16,
+                                                     f.width * 2, SDL_PIXELFORMAT_RGB565));
 }
 
 void MarkSurfaceLost(IDirectDrawSurface* surface)

@@ -42,8 +42,12 @@ struct DDCOLORKEY {
     DWORD dwColorSpaceLowValue;
     DWORD dwColorSpaceHighValue;
 };
-struct DDSCAPS { DWORD dwCaps; };
-struct DDPIXELFORMAT { DWORD dwRGBBitCount; };
+struct DDSCAPS {
+    DWORD dwCaps;
+};
+struct DDPIXELFORMAT {
+    DWORD dwRGBBitCount;
+};
 
 struct DDSURFACEDESC {
     DWORD dwSize;

@@ -159,8 +159,8 @@ int GetObjectA(HANDLE handle, int size, void* out)
     return static_cast<int>(sizeof(BITMAP));
 }
 
-BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
-                int sourceWidth, int sourceHeight, DWORD rop)
+BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
+                int sourceHeight, DWORD rop)
 {
     if (target == nullptr || source == nullptr || target->pixels == nullptr || source->pixels == nullptr ||
         rop != SRCCOPY)
@@ -171,8 +171,8 @@ BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int
     if (width == sourceWidth && height == sourceHeight)
         return SDL_BlitSurface(source->pixels, &from, to, &place) == 0 ? TRUE : FALSE;
     // SDL stretches only within one pixel format: the region is converted by the same blit first.
-    SDL_Surface* region = SDL_CreateRGBSurfaceWithFormat(0, sourceWidth, sourceHeight, to->format->BitsPerPixel,
-                                                         to->format->format);
+    SDL_Surface* region =
+        SDL_CreateRGBSurfaceWithFormat(0, sourceWidth, sourceHeight, to->format->BitsPerPixel, to->format->format);
     const bool ok = region != nullptr && SDL_BlitSurface(source->pixels, &from, region, nullptr) == 0 &&
                     SDL_BlitScaled(region, nullptr, to, &place) == 0;
     SDL_FreeSurface(region);
@@ -231,10 +231,9 @@ int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format)
     return line->h;
 }
 
-HFONT CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientation*/, int /*weight*/,
-                  DWORD /*italic*/, DWORD /*underline*/, DWORD /*strikeOut*/, DWORD /*charSet*/,
-                  DWORD /*outputPrecision*/, DWORD /*clipPrecision*/, DWORD /*quality*/, DWORD /*pitchAndFamily*/,
-                  const char* faceName)
+HFONT CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientation*/, int /*weight*/, DWORD /*italic*/,
+                  DWORD /*underline*/, DWORD /*strikeOut*/, DWORD /*charSet*/, DWORD /*outputPrecision*/,
+                  DWORD /*clipPrecision*/, DWORD /*quality*/, DWORD /*pitchAndFamily*/, const char* faceName)
 {
     // Every face the game asks for is bold; Times stands for the serif one.
     const bool serif = faceName != nullptr && std::strstr(faceName, "Times") != nullptr;
@@ -242,8 +241,8 @@ HFONT CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientati
     if (file == nullptr || (TTF_WasInit() == 0 && TTF_Init() != 0)) return nullptr;
     // A positive height is the cell (ascent plus descent), a negative one the character height.
     const int points = height < 0 ? -height : (height == 0 ? 13 : (height * 86 + 50) / 100);
-    TTF_Font* ttf = TTF_OpenFontRW(SDL_RWFromConstMem(file->begin, static_cast<int>(file->size())), 1,
-                                   SDL_clamp(points, 1, 400));
+    TTF_Font* ttf =
+        TTF_OpenFontRW(SDL_RWFromConstMem(file->begin, static_cast<int>(file->size())), 1, SDL_clamp(points, 1, 400));
     if (ttf == nullptr) return nullptr;
     // The glyphs of every printable character are made now: drawing later keeps no more memory.
     char printable[96] = {};

@@ -45,8 +45,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
 int GetObjectA(HANDLE object, int size, void* out);
 
-BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
-                int sourceWidth, int sourceHeight, DWORD rop);
+BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
+                int sourceHeight, DWORD rop);
 COLORREF GetPixel(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 
@@ -55,7 +55,7 @@ COLORREF SetTextColor(HDC dc, COLORREF color);
 // One line in the selected font, opaque on the background colour; returns its height.
 int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format);
 
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision,
-                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, const char* faceName);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outputPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, const char* faceName);
 #endif  // _WIN32

@@ -25,22 +25,30 @@ bool NextScriptedRandom(int* value);
 void CaptureDebugOutput(const char* text);
 #else
 // Always inlined, so that not even an unoptimised build keeps a copy of them.
-[[gnu::always_inline]] inline DWORD NowMs() { return static_cast<DWORD>(SDL_GetTicks64()); }
+[[gnu::always_inline]] inline DWORD NowMs()
+{
+    return static_cast<DWORD>(SDL_GetTicks64());
+}
 [[gnu::always_inline]] inline void WaitForEvent(DWORD timeoutMs)
 {
     SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
 }
-[[gnu::always_inline]] inline bool ShouldFail(platform_test::Fault) { return false; }
+[[gnu::always_inline]] inline bool ShouldFail(platform_test::Fault)
+{
+    return false;
+}
 [[gnu::always_inline]] inline void TraceCall(const char*) {}
-[[gnu::always_inline]] inline bool NextScriptedRandom(int*) { return false; }
+[[gnu::always_inline]] inline bool NextScriptedRandom(int*)
+{
+    return false;
+}
 [[gnu::always_inline]] inline void CaptureDebugOutput(const char*) {}
 #endif
 
 // The procedure a window hands every message to, with the owner it was made for.
 using WindowProcedure = LRESULT (*)(void* owner, UINT message, WPARAM wParam, LPARAM lParam);
 // Makes the program's one window, hidden until ShowWindow; null when no display can be opened.
-HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure,
-                      void* owner);
+HWND CreateGameWindow(const char* title, int x, int y, int width, int height, WindowProcedure procedure, void* owner);
 
 // The main window's SDL window; null when there is none, or when the program is being ended
 // from inside a display call and nothing may touch the display.

@@ -31,8 +31,7 @@ int AfxReadOptions(int argc, char** argv)
             std::printf(kUsage, program);
             return 0;
         } else {
-            std::fprintf(stderr, "%s: unknown option '%s' (%s --help lists the options)\n", program, argv[i],
-                         program);
+            std::fprintf(stderr, "%s: unknown option '%s' (%s --help lists the options)\n", program, argv[i], program);
             return 2;
         }
     }

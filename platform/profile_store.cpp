@@ -32,7 +32,10 @@ constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
 // Links followed from the settings file to the file a write replaces, as the kernel allows.
 constexpr int kMaxLinkHops = 40;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -56,8 +59,7 @@ bool IsValidName(const char* name, bool isSection)
     // Control bytes would make the written file fail the text check of the next read.
     if (std::any_of(s.begin(), s.end(), [](unsigned char c) { return c < 0x20 && c != '\t'; })) return false;
     if (isSection) return s.find(']') == std::string_view::npos;
-    return s.find('=') == std::string_view::npos && s.front() != '[' && s.front() != ';' &&
-           s.front() != '#';
+    return s.find('=') == std::string_view::npos && s.front() != '[' && s.front() != ';' && s.front() != '#';
 }
 
 // Text files only: a control byte other than tab and line ends means this is not a settings file.
@@ -126,17 +128,16 @@ bool ParseInt32(std::string_view text, int& result)
 // Where an entry and the end of its section sit among the lines; -1 when absent.
 struct Location {
     long entryLine = -1;
-    long lastContentLine = -1;   // last non-blank line of the section (the header at least)
-    std::string_view value;      // the entry's, trimmed
-    std::string_view comment;    // what follows the value from its ';' or '#' on, if anything
+    long lastContentLine = -1;  // last non-blank line of the section (the header at least)
+    std::string_view value;     // the entry's, trimmed
+    std::string_view comment;   // what follows the value from its ';' or '#' on, if anything
 };
 
 // Sections are "[name]" lines; entries "key = value" lines; lines that start with ';' or '#' are
 // comments, and so is the rest of an entry's line from a ';' or '#' on ("level=12 ; hard", as
 // people write by hand; the file's values are numbers, so neither sign belongs to one).
 // Names and values are trimmed.
-Location Locate(const std::vector<std::string_view>& lines, std::string_view section,
-                std::string_view entry)
+Location Locate(const std::vector<std::string_view>& lines, std::string_view section, std::string_view entry)
 {
     Location loc;
     bool inSection = false;
@@ -147,7 +148,7 @@ Location Locate(const std::vector<std::string_view>& lines, std::string_view sec
         line = Trim(WithoutEnd(line));
         const size_t close = line.find(']');
         if (!line.empty() && line.front() == '[' && close != std::string_view::npos) {
-            if (inSection) break;   // the first matching section is the one that counts
+            if (inSection) break;  // the first matching section is the one that counts
             inSection = EqualsNoCase(Trim(line.substr(1, close - 1)), section);
             if (inSection) loc.lastContentLine = static_cast<long>(i);
         } else if (inSection && !line.empty()) {
@@ -182,11 +183,14 @@ std::string FolderOf(const std::string& path)
     return slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
 }
 
-std::string BaseNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string BaseNameOf(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
 
 // The last failure said, until a write succeeds; never destroyed, as the last write runs at exit.
 std::string& gSaid = *new std::string;
-bool gQuiet = false;   // nothing said while a signal's write is made again
+bool gQuiet = false;  // nothing said while a signal's write is made again
 
 // A write that cannot be made: the value stays in memory only, and the player learns why in one
 // line on standard error; the same failure again (each round's end, then the exit) says no more.
@@ -246,7 +250,8 @@ const char* FinalTarget(const std::string& path, std::string& target)
     const bool exists = ::lstat(target.c_str(), &st) == 0;
     const bool ownFile = !exists || (S_ISREG(st.st_mode) && st.st_uid == ::geteuid());
     return hops == 0 || (ownFile && IsOwnFolder(FolderOf(target), false))
-               ? nullptr : "is a link to what is not this user's own file in a folder of their own";
+               ? nullptr
+               : "is a link to what is not this user's own file in a folder of their own";
 }
 
 // The data folder the settings folder lies in: XDG_DATA_HOME when absolute (an empty or
@@ -315,8 +320,8 @@ bool IsSameFile(int fd, const std::string& path)
 bool IsTemporaryName(const std::string& name, const std::string& prefix)
 {
     return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
-           name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789",
-                                  prefix.size()) == std::string::npos;
+           name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", prefix.size()) ==
+               std::string::npos;
 }
 
 // A temporary file beside the target, locked for as long as this process writes it: a later
@@ -331,7 +336,7 @@ int CreateLockedTemporary(const std::string& folder, const std::string& base, st
         // A file system without locks lets no clean-up take the file either: write it unlocked.
         if (!locked && errno != EWOULDBLOCK) return fd;
         if (locked && IsSameFile(fd, tempPath)) return fd;
-        ::close(fd);   // another writer's clean-up took it between mkstemp and the lock: it removes it
+        ::close(fd);  // another writer's clean-up took it between mkstemp and the lock: it removes it
     }
     return -1;
 }
@@ -349,8 +354,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& base, 
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            IsSameFile(fd, path))
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && IsSameFile(fd, path))
             ::unlink(path.c_str());
         ::close(fd);
     }
@@ -370,7 +374,7 @@ int ReplaceFileAtomically(const std::string& path, const std::string& data)
     bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
     struct stat old;
     if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        (void)::fchmod(fd, (old.st_mode & 07777) | kOwnerReadWrite);   // the user's permissions, usable
+        (void)::fchmod(fd, (old.st_mode & 07777) | kOwnerReadWrite);  // the user's permissions, usable
     // Renamed while still open and locked, so no clean-up can take it away in between.
     ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
     const int error = ok ? 0 : (errno != 0 ? errno : EIO);
@@ -495,7 +499,7 @@ struct PreparedEntry {
     std::string folder, section, entry;
     int value = 0;
 };
-PreparedEntry& gPrepared = *new PreparedEntry;   // never destroyed: the last write runs at exit
+PreparedEntry& gPrepared = *new PreparedEntry;  // never destroyed: the last write runs at exit
 
 bool CopyInto(char* to, size_t room, const std::string& from)
 {
@@ -509,8 +513,9 @@ bool CopyInto(char* to, size_t room, const std::string& from)
 void PrepareSignalWrite(const PreparedEntry& prepared)
 {
     std::string target, out, now;
-    const bool pending = Render(prepared.folder, prepared.section.c_str(), prepared.entry.c_str(), prepared.value,
-                                target, out) && (ReadSettingsFile(target, now) != Content::kText || now != out);
+    const bool pending =
+        Render(prepared.folder, prepared.section.c_str(), prepared.entry.c_str(), prepared.value, target, out) &&
+        (ReadSettingsFile(target, now) != Content::kText || now != out);
     SignalWrite& next = gSignalWrites[gPendingWrite.load() == &gSignalWrites[0] ? 1 : 0];
     // The temporary's name is one that a later write removes if a kill leaves it behind.
     std::string temp = FolderOf(target) + "/." + BaseNameOf(target) + ".";

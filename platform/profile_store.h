@@ -7,7 +7,7 @@
 // Section and entry names compare case-insensitively, as registry names do.
 class ProfileStore {
 public:
-    explicit ProfileStore(std::string folder);   // folder may be "" (no usable folder)
+    explicit ProfileStore(std::string folder);  // folder may be "" (no usable folder)
 
     // SDL_GetPrefPath(company, application), without its trailing slash: creates the folder when
     // missing, unless the way to it is refused as a write's is (below); "" when it can be neither
@@ -15,7 +15,7 @@ public:
     // for reading. An empty or relative XDG_DATA_HOME counts as unset.
     static std::string DefaultFolder(const char* company, const char* application);
 
-    std::string FilePath() const;                 // folder + "/settings.ini" ("" when no folder)
+    std::string FilePath() const;  // folder + "/settings.ini" ("" when no folder)
 
     // The entry's value as a signed 32-bit integer, or defaultValue when the file, section or entry is
     // missing, unreadable, larger than 64 KiB, not text, or the value is not a whole decimal number

@@ -54,9 +54,9 @@ const std::string& DebugOutput();
 
 // Surfaces.
 void MarkSurfaceLost(IDirectDrawSurface* surface);
-void MarkAllSurfacesLost();                // as after a render device reset
+void MarkAllSurfacesLost();                                   // as after a render device reset
 void SetSurfaceBusy(IDirectDrawSurface* surface, int calls);  // the next calls report DDERR_WASSTILLDRAWING
-void SimulateRenderDeviceReset();          // pushes SDL's render device reset event
+void SimulateRenderDeviceReset();                             // pushes SDL's render device reset event
 
 // The last presented frame (16-bit pixels of the primary surface, row by row), the count of
 // flips, and of frames handed to the screen (a flip that changes nothing shows nothing).

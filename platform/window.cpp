@@ -74,7 +74,7 @@ struct Placement {
 };
 Placement gPlacement;
 constexpr const char* kWindowSetting = "window";  // 1: the game opens in a window
-constexpr int kFrameRoom = 64;                     // of the display, for the window's frame
+constexpr int kFrameRoom = 64;                    // of the display, for the window's frame
 
 // Who holds each key down, indexed by DirectInput key code: the keyboard, and a pad or two.
 BYTE gKeyHolders[256] = {};
@@ -338,8 +338,8 @@ void CatchLostConnection()
 {
     using Handler = int (*)(void*);
     const char* driver = SDL_GetCurrentVideoDriver();
-    void* x11 = driver != nullptr && std::strcmp(driver, "x11") == 0 ? dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD)
-                                                                      : nullptr;
+    void* x11 =
+        driver != nullptr && std::strcmp(driver, "x11") == 0 ? dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD) : nullptr;
     if (x11 == nullptr) return;
     if (auto set = reinterpret_cast<Handler (*)(Handler)>(dlsym(x11, "XSetIOErrorHandler"))) set(OnLostConnection);
     dlclose(x11);
@@ -440,10 +440,8 @@ void ShowDisplayMode(SDL_Window* window, int pictureWidth, int pictureHeight)
     gPlacement.pictureHeight = pictureHeight;
     gPlacement.windowed = gPlacement.requested == StartIn::AsLastTime ? StandInSetting(kWindowSetting, 0) == 1
                                                                       : gPlacement.requested == StartIn::Window;
-    if (gPlacement.windowed)
-        ShowInWindow(window);
-    else
-        ShowFullScreen(window);
+    if (gPlacement.windowed) ShowInWindow(window);
+    else ShowFullScreen(window);
 }
 
 // At once, whatever the game is doing: the next frame is drawn to the new size, and the keys

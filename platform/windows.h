@@ -69,9 +69,18 @@ constexpr COLORREF RGB(int r, int g, int b)
 {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
 // Window messages.
@@ -91,8 +100,14 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 
 // The client point of a mouse message: x in the low word of lParam, y in the high word.
-constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<short>(lp & 0xFFFF); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<short>((lp >> 16) & 0xFFFF); }
+constexpr int GET_X_LPARAM(LPARAM lp)
+{
+    return static_cast<short>(lp & 0xFFFF);
+}
+constexpr int GET_Y_LPARAM(LPARAM lp)
+{
+    return static_cast<short>((lp >> 16) & 0xFFFF);
+}
 
 // Window styles, ShowWindow, SetWindowPos, GetSystemMetrics.
 constexpr DWORD WS_POPUP = 0x80000000u;

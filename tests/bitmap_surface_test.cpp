@@ -280,13 +280,13 @@ TEST_F(BitmapSurfaceTest, AFolderOrOversizedFileIsNoPicture)
 double PeakMiBLoading(const std::string& path)
 {
     const test::Ending loaded = test::Child([&path] {
-        IDirectDraw* device = nullptr;
-        if (DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return 2;
-        IDirectDrawSurface* surface = LoadBitmapSurface(device, path.c_str(), 0, 0);
-        if (surface == nullptr) return 1;
-        SetSurfaceColorKey(surface, kTransparentColor);
-        return 0;
-    }).Wait();
+                                    IDirectDraw* device = nullptr;
+                                    if (DirectDrawCreate(nullptr, &device, nullptr) != DD_OK) return 2;
+                                    IDirectDrawSurface* surface = LoadBitmapSurface(device, path.c_str(), 0, 0);
+                                    if (surface == nullptr) return 1;
+                                    SetSurfaceColorKey(surface, kTransparentColor);
+                                    return 0;
+                                }).Wait();
     return loaded.status == 0 ? loaded.peakKiB / 1024.0 : -1;
 }
 

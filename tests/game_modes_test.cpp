@@ -46,7 +46,7 @@ private:
     {
         const WormRecord& worm = game_->worms[i];
         const int next = (worm.direction + worm.turn + 24) % 24;  // the heading after the next tick
-        if (next % 6 != 0) return true;                         // finish the quarter turn
+        if (next % 6 != 0) return true;                           // finish the quarter turn
         const Lane& lane = kLanes[i];
         switch (next / 6) {
         case 0: return worm.headY < lane.top;

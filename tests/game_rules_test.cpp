@@ -274,9 +274,8 @@ TEST_F(CollisionTest, WallsAreSafeUpToThirtySixHundredTenAndFourHundredFifty)
         double x, y;
         bool crash;
     };
-    const Case cases[] = {{30.0, 200.0, false},  {29.999, 200.0, true}, {610.0, 200.0, false},
-                          {610.001, 200.0, true}, {300.0, 30.0, false},  {300.0, 29.999, true},
-                          {300.0, 450.0, false},  {300.0, 450.001, true}};
+    const Case cases[] = {{30.0, 200.0, false}, {29.999, 200.0, true}, {610.0, 200.0, false}, {610.001, 200.0, true},
+                          {300.0, 30.0, false}, {300.0, 29.999, true}, {300.0, 450.0, false}, {300.0, 450.001, true}};
     for (const Case& c : cases) {
         StartOnPoints(1);
         PlaceHead(0, c.x, c.y);
@@ -293,8 +292,7 @@ TEST_F(CollisionTest, OwnBodyHitsFromTheSeventhSegmentWhenCloserThanTwentyOnBoth
         int x, y;
         bool crash;
     };
-    const Case cases[] = {{319, 319, true}, {281, 281, true}, {320, 300, false}, {300, 320, false},
-                          {300, 280, false}};
+    const Case cases[] = {{319, 319, true}, {281, 281, true}, {320, 300, false}, {300, 320, false}, {300, 280, false}};
     for (const Case& c : cases) {
         StartOnPoints(1);  // segments 1 to 5 lie on the head itself and never count
         AddSegment(0, c.x, c.y);

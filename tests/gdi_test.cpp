@@ -125,13 +125,13 @@ TEST_F(GdiTest, CopiesAreClippedToTheTargetAndTakeOnlyTheirSourceRegion)
     std::vector<COLORREF> palette;
     std::vector<std::uint8_t> indices;
     for (int i = 0; i < 16; ++i) {
-        palette.push_back(RGB(i * 16, 255 - i * 16, i * 8));   // 5-6-5 keeps them apart
+        palette.push_back(RGB(i * 16, 255 - i * 16, i * 8));  // 5-6-5 keeps them apart
         indices.push_back(static_cast<std::uint8_t>(i));
     }
     test::TempFolder folder;
     test::WriteFile(folder.File("grid.bmp"), test::MakeBmp8(4, 4, palette, indices));
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, folder.File("grid.bmp").c_str(), IMAGE_BITMAP, 0, 0,
-                                                     LR_LOADFROMFILE));
+    HBITMAP bitmap =
+        static_cast<HBITMAP>(LoadImageA(nullptr, folder.File("grid.bmp").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     ASSERT_NE(bitmap, nullptr);
     HDC memory = CreateCompatibleDC(nullptr);
     SelectObject(memory, bitmap);
@@ -144,7 +144,8 @@ TEST_F(GdiTest, CopiesAreClippedToTheTargetAndTakeOnlyTheirSourceRegion)
     const auto pixelOf = [&](int x, int y) { return test::RawPixel(surface, x, y); };
     const auto sourcePixel = [&](int x, int y) {
         const COLORREF c = palette[static_cast<size_t>(y * 4 + x)];
-        return static_cast<std::uint16_t>(((GetRValue(c) >> 3) << 11) | ((GetGValue(c) >> 2) << 5) | (GetBValue(c) >> 3));
+        return static_cast<std::uint16_t>(((GetRValue(c) >> 3) << 11) | ((GetGValue(c) >> 2) << 5) |
+                                          (GetBValue(c) >> 3));
     };
     EXPECT_EQ(pixelOf(0, 0), sourcePixel(1, 2));
     EXPECT_EQ(pixelOf(2, 1), sourcePixel(3, 3));

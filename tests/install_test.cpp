@@ -37,7 +37,7 @@ ProgramRun RunIn(const std::string& folder, test::Command command, int limitMs =
 
 bool IsFile(const std::string& path, bool executable = false)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
            (!executable || (st.st_mode & S_IXOTH) != 0);
 }
@@ -157,8 +157,8 @@ TEST_F(InstallTest, MetainfoDescribesTheGameItsControlsAndRelease)
     EXPECT_EQ(meta.find('@'), std::string::npos) << "a template value was left unfilled";
     const std::string validator = OnPath("appstreamcli");
     if (validator.empty()) GTEST_SKIP() << "appstreamcli is not installed (./build.sh test installs it)";
-    ProgramRun check =
-        RunIn(root_.Path(), {{validator, "validate", "--no-net", Installed("share/metainfo/" + kAppId + ".metainfo.xml")}});
+    ProgramRun check = RunIn(
+        root_.Path(), {{validator, "validate", "--no-net", Installed("share/metainfo/" + kAppId + ".metainfo.xml")}});
     EXPECT_EQ(check.status, 0) << check.output;
 }
 
@@ -166,8 +166,9 @@ TEST_F(InstallTest, ManualPageInSectionSixTellsControlsModesLevelRuleAndWhereThe
 {
     const std::string page = Gunzip(Installed("share/man/man6/lorvex.6.gz"));
     ASSERT_EQ(page.rfind(".TH LORVEX 6 ", 0), 0u) << page.substr(0, 80);
-    for (const char* part : {".SH CONTROLS", ".SH MODES", ".SH LEVEL", ".SH FILES", "$XDG_DATA_HOME/Tamberlo/lorvex/settings.ini",
-                             "~/.local/share/Tamberlo/lorvex/settings.ini", "below 10", "above 15", "Two-player match"})
+    for (const char* part :
+         {".SH CONTROLS", ".SH MODES", ".SH LEVEL", ".SH FILES", "$XDG_DATA_HOME/Tamberlo/lorvex/settings.ini",
+          "~/.local/share/Tamberlo/lorvex/settings.ini", "below 10", "above 15", "Two-player match"})
         EXPECT_NE(page.find(part), std::string::npos) << part;
     EXPECT_EQ(page.find('@'), std::string::npos) << "a template value was left unfilled";
 }
@@ -202,7 +203,7 @@ TEST_F(InstallTest, APrefixWithoutWriteAccessFailsWithTheInstallersOwnMessage)
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.output.find("cannot create directory: " + locked + "/usr"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("Maybe need administrative privileges."), std::string::npos) << run.output;
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat((locked + "/usr").c_str(), &st), 0) << "nothing was installed";
 }
 

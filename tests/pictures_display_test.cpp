@@ -84,8 +84,8 @@ TEST_F(PictureDisplayTest, HiddenButtonFramesAndTheStripEndsDrawNothing)
         IDirectDrawSurface* surface;
         LONG top;
     };
-    for (const Strip& s : {Strip{menu, 480}, Strip{menu, 510}, Strip{menu, 540}, Strip{menu, 570},
-                           Strip{menu, 600}, Strip{about, 480}}) {
+    for (const Strip& s : {Strip{menu, 480}, Strip{menu, 510}, Strip{menu, 540}, Strip{menu, 570}, Strip{menu, 600},
+                           Strip{about, 480}}) {
         SCOPED_TRACE(testing::Message() << (s.surface == menu ? "menu" : "about") << " strip at y " << s.top);
         RECT hidden{450, s.top, 600, s.top + 30};
         RECT end{600, s.top, 640, s.top + 30};

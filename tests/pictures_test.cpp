@@ -97,9 +97,18 @@ int Count(const Picture& p, int x0, int y0, int x1, int y1, Pred pred)
         for (int x = x0; x < x1; ++x) n += pred(p.At(x, y)) ? 1 : 0;
     return n;
 }
-bool IsMagenta(const Rgb& c) { return c == kMagenta; }
-bool NotMagenta(const Rgb& c) { return !(c == kMagenta); }
-bool IsRed(const Rgb& c) { return c.r > 170 && c.g < 100 && c.b < 100; }
+bool IsMagenta(const Rgb& c)
+{
+    return c == kMagenta;
+}
+bool NotMagenta(const Rgb& c)
+{
+    return !(c == kMagenta);
+}
+bool IsRed(const Rgb& c)
+{
+    return c.r > 170 && c.g < 100 && c.b < 100;
+}
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
@@ -116,9 +125,9 @@ int RunGenerator(const std::vector<std::string>& args, const std::string& output
     return test::RunProgram(command).status;
 }
 
-const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",    "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
-                                "lorvex.ico",     "lorvex-64.bmp",  "lorvex-16.png",  "lorvex-32.png",
-                                "lorvex-48.png",  "lorvex-64.png",  "lorvex-128.png", "lorvex-256.png"};
+const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",   "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
+                                "lorvex.ico",     "lorvex-64.bmp", "lorvex-16.png",  "lorvex-32.png",
+                                "lorvex-48.png",  "lorvex-64.png", "lorvex-128.png", "lorvex-256.png"};
 
 TEST(PictureGenerator, RedrawsTheCommittedFilesByteForByte)
 {
@@ -415,7 +424,8 @@ bool DecodePng(const std::vector<uint8_t>& d, Png* png)
         if (crc32(0, d.data() + at + 4, length + 4) != test::GetBe32(d, at + 8 + length)) return false;
         const uint8_t* body = d.data() + at + 8;
         if (type == "IHDR") {
-            if (length != 13 || body[8] != 8 || body[9] != 6 || body[12] != 0) return false;  // 8-bit RGBA, no interlace
+            if (length != 13 || body[8] != 8 || body[9] != 6 || body[12] != 0)
+                return false;  // 8-bit RGBA, no interlace
             png->width = int(test::GetBe32(d, at + 8));
             png->height = int(test::GetBe32(d, at + 12));
             header = png->width > 0 && png->width <= 1024 && png->height > 0 && png->height <= 1024;
@@ -438,7 +448,11 @@ bool DecodePng(const std::vector<uint8_t>& d, Png* png)
         const uint8_t* up = y > 0 ? row - stride : nullptr;
         for (size_t i = 0; i < stride; ++i) {
             int a = i >= 4 ? row[i - 4] : 0, b = up ? up[i] : 0, c = (up && i >= 4) ? up[i - 4] : 0;
-            int pred = filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2 : filter == 4 ? PaethPredictor(a, b, c) : 0;
+            int pred = filter == 1   ? a
+                       : filter == 2 ? b
+                       : filter == 3 ? (a + b) / 2
+                       : filter == 4 ? PaethPredictor(a, b, c)
+                                     : 0;
             if (filter > 4) return false;
             row[i] = uint8_t(in[i] + pred);
         }
@@ -533,7 +547,8 @@ TEST(IconPng, TheWindowIconIsTheSixtyFourPixelOneAsSdlReadsIt)
     int differing = 0;
     for (int y = 0; y < png.height; ++y)
         for (int x = 0; x < png.width; ++x)
-            differing += !std::equal(png.At(x, y), png.At(x, y) + 4, static_cast<const uint8_t*>(icon->pixels) + y * icon->pitch + x * 4);
+            differing += !std::equal(png.At(x, y), png.At(x, y) + 4,
+                                     static_cast<const uint8_t*>(icon->pixels) + y * icon->pitch + x * 4);
     EXPECT_EQ(differing, 0);
     SDL_FreeSurface(icon);
 }

@@ -45,7 +45,7 @@ TEST_F(ProfileStoreTest, MissingFileSectionOrEntryGiveTheDefault)
     EXPECT_EQ(store.GetInt("Nastaveni", "level", 1), 1);
     WriteRaw("[Other]\nlevel=9\n");
     EXPECT_EQ(store.GetInt("Nastaveni", "level", 3), 3);
-    WriteRaw("level=9\n[Nastaveni]\nspeed=4\n");   // an entry before any section belongs to none
+    WriteRaw("level=9\n[Nastaveni]\nspeed=4\n");  // an entry before any section belongs to none
     EXPECT_EQ(store.GetInt("Nastaveni", "level", 3), 3);
     EXPECT_EQ(ProfileStore("").GetInt("Nastaveni", "level", 8), 8);
 }
@@ -59,7 +59,7 @@ TEST_F(ProfileStoreTest, WriteCreatesTheFileAndReadsBack)
 
     ASSERT_TRUE(store.WriteInt("Nastaveni", "level", -12));
     EXPECT_EQ(ReadRaw(), "[Nastaveni]\nlevel=-12\n");
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});   // no temporary left behind
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});  // no temporary left behind
 }
 
 TEST_F(ProfileStoreTest, NamesCompareCaseInsensitively)
@@ -68,7 +68,7 @@ TEST_F(ProfileStoreTest, NamesCompareCaseInsensitively)
     ProfileStore store(dir_);
     EXPECT_EQ(store.GetInt("nastaveni", "Level", 1), 7);
     ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 8));
-    EXPECT_EQ(ReadRaw(), "[NASTAVENI]\nlevel=8\n");   // replaced in place, not added twice
+    EXPECT_EQ(ReadRaw(), "[NASTAVENI]\nlevel=8\n");  // replaced in place, not added twice
 }
 
 TEST_F(ProfileStoreTest, FirstOfRepeatedSectionsCounts)
@@ -128,11 +128,23 @@ TEST_F(ProfileStoreTest, OnlyWholeDecimal32BitNumbersAreRead)
         int expected;
     };
     const Case cases[] = {
-        {"-7", -7},          {"  42\t", 42},     {"+3", 3},           {"0", 0},
-        {"2147483647", 2147483647},              {"-2147483648", -2147483647 - 1},
-        {"banana", -1},      {"12abc", -1},      {"", -1},            {"99999999999", -1},
-        {"2147483648", -1},  {"-2147483649", -1}, {"0x10", -1},       {"1.5", -1},
-        {"1 2", -1},         {"-", -1},           {"000000000000000000000000007", 7},
+        {"-7", -7},
+        {"  42\t", 42},
+        {"+3", 3},
+        {"0", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"banana", -1},
+        {"12abc", -1},
+        {"", -1},
+        {"99999999999", -1},
+        {"2147483648", -1},
+        {"-2147483649", -1},
+        {"0x10", -1},
+        {"1.5", -1},
+        {"1 2", -1},
+        {"-", -1},
+        {"000000000000000000000000007", 7},
         {"99999999999999999999999999999999999999999", -1},
     };
     ProfileStore store(dir_);
@@ -150,21 +162,22 @@ TEST_F(ProfileStoreTest, OversizedFileIsIgnoredAndKept)
     std::string limit = header + std::string(ProfileStore::kMaxFileSize - header.size() - 1, ';') + "\n";
     ASSERT_EQ(limit.size(), ProfileStore::kMaxFileSize);
     WriteRaw(limit);
-    EXPECT_EQ(store.GetInt("S", "v", 0), 4);   // exactly at the limit still reads
+    EXPECT_EQ(store.GetInt("S", "v", 0), 4);  // exactly at the limit still reads
 
     WriteRaw(limit + "\n");
     EXPECT_EQ(store.GetInt("S", "v", 0), 0);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 2));
     EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 3));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),   // once, not for each failed write
-              "lorvex_tests: level is not saved: " + SettingsPath() + " is larger than 64 KiB or not text, and is left as it is\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),  // once, not for each failed write
+              "lorvex_tests: level is not saved: " + SettingsPath() +
+                  " is larger than 64 KiB or not text, and is left as it is\n");
     EXPECT_TRUE(ReadRaw() == limit + "\n");
 }
 
 TEST_F(ProfileStoreTest, BinaryGarbageIsIgnoredAndKept)
 {
-    const std::string utf16("\xff\xfe[\0S\0]\0\n\0v\0=\0004\0\n\0", 18);   // as an editor may save it
+    const std::string utf16("\xff\xfe[\0S\0]\0\n\0v\0=\0004\0\n\0", 18);  // as an editor may save it
     WriteRaw(utf16);
     ProfileStore store(dir_);
     EXPECT_EQ(store.GetInt("S", "v", 0), 0);
@@ -188,7 +201,7 @@ TEST_F(ProfileStoreTest, FifoInPlaceOfTheFileDoesNotBlock)
 {
     ASSERT_EQ(::mkfifo(SettingsPath().c_str(), 0600), 0);
     ProfileStore store(dir_);
-    ::alarm(10);   // a blocking open would wait forever for a writer: end the run instead of hanging
+    ::alarm(10);  // a blocking open would wait forever for a writer: end the run instead of hanging
     EXPECT_EQ(store.GetInt("S", "v", 5), 5);
     const bool written = store.WriteInt("S", "v", 6);
     ::alarm(0);
@@ -225,7 +238,7 @@ TEST_F(ProfileStoreFailureTest, ReadOnlyFolder)
         ProfileStore store(dir);
         return (store.WriteInt("Nastaveni", "level", 17) ? 1 : 0) + 10 * store.GetInt("Nastaveni", "level", 0);
     });
-    EXPECT_EQ(result, 30);   // not written, and the old level still reads
+    EXPECT_EQ(result, 30);  // not written, and the old level still reads
     EXPECT_EQ(ReadRaw(), old_);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
 }
@@ -329,11 +342,12 @@ TEST_F(ProfileStoreTest, AReadOnlyFolderStillGivesTheStoredLevel)
     ASSERT_TRUE(test::GiveToUnprivileged(dir_));
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
     EXPECT_EQ(test::RunUnprivileged([] {
-        ProfileStore store(ProfileStore::DefaultFolder("Tamberlo", "lorvex"));
-        return store.WriteInt("Nastaveni", "level", 9) ? 100 : store.GetInt("Nastaveni", "level", 1);
-    }), 7);
+                  ProfileStore store(ProfileStore::DefaultFolder("Tamberlo", "lorvex"));
+                  return store.WriteInt("Nastaveni", "level", 9) ? 100 : store.GetInt("Nastaveni", "level", 1);
+              }),
+              7);
     ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
-    ASSERT_EQ(::chown(folder.c_str(), ::geteuid(), ::getegid()), 0);   // the folder is this user's again
+    ASSERT_EQ(::chown(folder.c_str(), ::geteuid(), ::getegid()), 0);  // the folder is this user's again
 
     if (!test::SetImmutable(folder, true))
         GTEST_SKIP() << (errno == EPERM ? std::string("only root can set the immutable flag")
@@ -350,19 +364,21 @@ TEST_F(ProfileStoreTest, AWriteNeverProducesAFileTheReadWouldReject)
 {
     ProfileStore store(dir_);
     // Names that the read's text check would refuse are not written.
-    EXPECT_FALSE(store.WriteInt("S", "a\x01" "b", 1));
+    EXPECT_FALSE(store.WriteInt("S",
+                                "a\x01"
+                                "b",
+                                1));
     EXPECT_FALSE(store.WriteInt("S\x1b", "v", 1));
     EXPECT_TRUE(store.WriteInt("S", "a\tb", 1));
     EXPECT_EQ(store.GetInt("S", "a\tb", 0), 1);
 
     // Nor is a file past the size limit.
     const std::string header = "[Nastaveni]\nlevel=3\n";
-    const std::string nearLimit =
-        header + std::string(ProfileStore::kMaxFileSize - header.size() - 5, ';') + "\n[S]\n";
+    const std::string nearLimit = header + std::string(ProfileStore::kMaxFileSize - header.size() - 5, ';') + "\n[S]\n";
     WriteRaw(nearLimit);
-    EXPECT_TRUE(store.WriteInt("Nastaveni", "level", 4));     // same length: fits
+    EXPECT_TRUE(store.WriteInt("Nastaveni", "level", 4));  // same length: fits
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 20));   // one byte more: refused, with a word
+    EXPECT_FALSE(store.WriteInt("Nastaveni", "level", 20));  // one byte more: refused, with a word
     EXPECT_NE(testing::internal::GetCapturedStderr().find(SettingsPath() + " would grow past"), std::string::npos);
     EXPECT_FALSE(store.WriteInt("S", "v", 1));
     EXPECT_EQ(ReadRaw().size(), ProfileStore::kMaxFileSize);
@@ -379,7 +395,7 @@ TEST_F(ProfileStoreTest, ASymbolicLinkIsWrittenThroughToItsTarget)
     ASSERT_EQ(::mkdir((dir_ + "/dotfiles").c_str(), 0700), 0);
     const std::string target = dir_ + "/dotfiles/lorvex.ini";
     ASSERT_TRUE(test::WriteFile(target, "[Nastaveni]\nlevel=3\n"));
-    ASSERT_EQ(::symlink("dotfiles/lorvex.ini", SettingsPath().c_str()), 0);   // relative to the link
+    ASSERT_EQ(::symlink("dotfiles/lorvex.ini", SettingsPath().c_str()), 0);  // relative to the link
     ProfileStore store(dir_);
     EXPECT_EQ(store.GetInt("Nastaveni", "level", 1), 3);
     ASSERT_TRUE(store.WriteInt("Nastaveni", "level", 8));
@@ -409,11 +425,15 @@ TEST_F(ProfileStoreTest, PlantedLinksAreNotWrittenThrough)
 {
     ASSERT_EQ(::mkdir((dir_ + "/private").c_str(), 0700), 0);
     ASSERT_TRUE(test::WriteFile(dir_ + "/private/secret", "secret\n"));
-    ASSERT_EQ(::mkfifo((dir_ + "/private/device").c_str(), 0600), 0);   // stands for /dev/null
-    struct Planted { const char* target; bool othersLink; mode_t folderMode; };
+    ASSERT_EQ(::mkfifo((dir_ + "/private/device").c_str(), 0600), 0);  // stands for /dev/null
+    struct Planted {
+        const char* target;
+        bool othersLink;
+        mode_t folderMode;
+    };
     for (const Planted& c : {Planted{"private/device", false, 0700}, Planted{"private/secret", false, 0777},
                              Planted{"private/secret", true, 0700}, Planted{"private/new", true, 0700}}) {
-        if (c.othersLink && ::geteuid() != 0) continue;   // only root can give a link to another user
+        if (c.othersLink && ::geteuid() != 0) continue;  // only root can give a link to another user
         SCOPED_TRACE(std::string(c.target) + (c.othersLink ? " by another user" : ""));
         (void)::unlink(SettingsPath().c_str());
         ASSERT_EQ(::symlink(c.target, SettingsPath().c_str()), 0);
@@ -433,20 +453,23 @@ TEST_F(ProfileStoreTest, PlantedLinksAreNotWrittenThrough)
 TEST_F(ProfileStoreTest, RootWritesNothingWhereAUsersLinkOnTheWayLeads)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "only root can run with a HOME that another user owns";
-    const std::string home = dir_ + "/home", victim = dir_ + "/victim";   // the victim: root's, as /etc
+    const std::string home = dir_ + "/home", victim = dir_ + "/victim";  // the victim: root's, as /etc
     test::ScopedEnv homeVariable("HOME", home.c_str()), noDataHome("XDG_DATA_HOME", nullptr);
     for (const std::string link : {"/Tamberlo/lorvex", "/Tamberlo", ""}) {
         const std::string share = home + "/.local/share";
-        std::string make = "set -e; rm -rf '" + dir_ + "'/*; mkdir -p '" + victim + "' '" + share + "/Tamberlo' && touch '" +
-                           victim + "/settings.ini' '" + victim + "/.settings.ini.Ab12Cd'";
-        if (!link.empty()) make += "; rmdir '" + share + link + "' 2>/dev/null || true; ln -s '" + victim + "' '" + share + link + "'";
+        std::string make = "set -e; rm -rf '" + dir_ + "'/*; mkdir -p '" + victim + "' '" + share +
+                           "/Tamberlo' && touch '" + victim + "/settings.ini' '" + victim + "/.settings.ini.Ab12Cd'";
+        if (!link.empty())
+            make += "; rmdir '" + share + link + "' 2>/dev/null || true; ln -s '" + victim + "' '" + share + link + "'";
         make += "; chown -hR nobody '" + home + "'";
         // No link: root's own folders, made in that HOME by an older version.
-        if (link.empty()) make += "; chown -R 0:0 '" + home + "/.local'; mv '" + victim + "' '" + share + "/Tamberlo/lorvex'";
+        if (link.empty())
+            make += "; chown -R 0:0 '" + home + "/.local'; mv '" + victim + "' '" + share + "/Tamberlo/lorvex'";
         ASSERT_EQ(std::system(make.c_str()), 0) << link;
         EXPECT_FALSE(ProfileStore(ProfileStore::DefaultFolder("Tamberlo", "lorvex")).WriteInt("Nastaveni", "level", 9));
         const std::string held = link.empty() ? share + "/Tamberlo/lorvex" : victim;
-        EXPECT_EQ(test::FolderEntries(held), (std::vector<std::string>{".settings.ini.Ab12Cd", "settings.ini"})) << link;
+        EXPECT_EQ(test::FolderEntries(held), (std::vector<std::string>{".settings.ini.Ab12Cd", "settings.ini"}))
+            << link;
         EXPECT_EQ(test::ReadFile(held + "/settings.ini"), "") << link;
     }
 }
@@ -454,8 +477,8 @@ TEST_F(ProfileStoreTest, RootWritesNothingWhereAUsersLinkOnTheWayLeads)
 TEST_F(ProfileStoreTest, TemporariesOfKilledWritersAreRemovedAtTheNextWrite)
 {
     // What a writer killed after creating its temporary file leaves, beside look-alikes.
-    for (const char* name : {".settings.ini.Ab12Cd", ".settings.ini.zzzzzz", ".settings.ini.bak",
-                             ".settings.ini.Ab12Cd7", "notes.txt"})
+    for (const char* name :
+         {".settings.ini.Ab12Cd", ".settings.ini.zzzzzz", ".settings.ini.bak", ".settings.ini.Ab12Cd7", "notes.txt"})
         ASSERT_TRUE(test::WriteFile(dir_ + "/" + name, ""));
     // A write in progress in another process holds its temporary file locked.
     const std::string live = dir_ + "/.settings.ini.L1ve00";
@@ -467,7 +490,7 @@ TEST_F(ProfileStoreTest, TemporariesOfKilledWritersAreRemovedAtTheNextWrite)
     ASSERT_TRUE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 4));
     ::close(liveFd);
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".settings.ini.Ab12Cd7", ".settings.ini.L1ve00",
-                                              ".settings.ini.bak", "notes.txt", "settings.ini"}));
+                                                         ".settings.ini.bak", "notes.txt", "settings.ini"}));
 }
 
 // The XDG rules: an empty or relative XDG_DATA_HOME counts as unset, so the folder goes under
@@ -486,7 +509,7 @@ TEST_F(ProfileStoreTest, AnEmptyOrRelativeDataHomeCountsAsUnset)
     for (const char* dataHome : {"", "relative/data"}) {
         test::ScopedEnv data("XDG_DATA_HOME", dataHome);
         folders.push_back(ProfileStore::DefaultFolder(company.c_str(), "game"));
-        EXPECT_STREQ(std::getenv("XDG_DATA_HOME"), dataHome);   // the player's setting is left alone
+        EXPECT_STREQ(std::getenv("XDG_DATA_HOME"), dataHome);  // the player's setting is left alone
     }
     ASSERT_EQ(::chdir(workingFolder), 0);
     struct stat st;

@@ -15,7 +15,7 @@
 namespace {
 
 struct Outcome {
-    int status = -1;  // -1 when a signal ended it
+    int status = -1;          // -1 when a signal ended it
     std::string errors;       // what it wrote to standard output and error
     std::string level;        // the settings file afterwards
     std::string errorTarget;  // what its descriptor 2 was open on before the signal
@@ -83,7 +83,8 @@ TEST(ProgramTest, AnXServerFailingTheRendererNeverCrashesTheGame)
     Outcome run;
     if (started)
         run = RunGame({"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number)),
-                       "LIBGL_DRIVERS_PATH=/nonexistent", "ASAN_OPTIONS=detect_leaks=0"}, 3000);
+                       "LIBGL_DRIVERS_PATH=/nonexistent", "ASAN_OPTIONS=detect_leaks=0"},
+                      3000);
     server.Stop();
     if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
     EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.errors;
@@ -98,7 +99,8 @@ TEST(ProgramTest, AnUnknownOptionIsOneLineAndStatusTwo)
     test::Child game(command);
     EXPECT_TRUE(game.EndsWithin(3000));
     EXPECT_EQ(game.Stop(SIGTERM).status, 2);
-    EXPECT_EQ(test::ReadFile(command.output), "lorvex: unknown option '--no-such-option' (lorvex --help lists the options)\n");
+    EXPECT_EQ(test::ReadFile(command.output),
+              "lorvex: unknown option '--no-such-option' (lorvex --help lists the options)\n");
 }
 
 // The symbols a program defines, demangled, one a line.

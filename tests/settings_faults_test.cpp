@@ -68,10 +68,12 @@ TEST(SettingsFaultsTest, AFolderRemovedWhilePlayingIsNotMadeAgain)
 {
     test::AppHarness app;
     app.WriteSettings(kStored);
-    EXPECT_EQ(PlayAndExitAfter(app, [&] {
-        std::remove(app.SettingsFile().c_str());
-        rmdir(app.SettingsFolder().c_str());
-    }), 0);
+    EXPECT_EQ(PlayAndExitAfter(app,
+                               [&] {
+                                   std::remove(app.SettingsFile().c_str());
+                                   rmdir(app.SettingsFolder().c_str());
+                               }),
+              0);
     EXPECT_FALSE(Exists(app.SettingsFolder()));
 }
 
@@ -80,10 +82,12 @@ TEST(SettingsFaultsTest, AFolderReplacedByAFileKeepsBoth)
     test::AppHarness app;
     app.WriteSettings(kStored);
     const std::string moved = app.SettingsFolder() + ".moved";
-    EXPECT_EQ(PlayAndExitAfter(app, [&] {
-        rename(app.SettingsFolder().c_str(), moved.c_str());
-        test::WriteFile(app.SettingsFolder(), "not a folder");
-    }), 0);
+    EXPECT_EQ(PlayAndExitAfter(app,
+                               [&] {
+                                   rename(app.SettingsFolder().c_str(), moved.c_str());
+                                   test::WriteFile(app.SettingsFolder(), "not a folder");
+                               }),
+              0);
     EXPECT_EQ(test::ReadFile(app.SettingsFolder()), "not a folder");
     EXPECT_EQ(test::ReadFile(moved + "/settings.ini"), kStored);
     EXPECT_EQ(test::FolderEntries(moved), std::vector<std::string>{"settings.ini"});
@@ -157,7 +161,7 @@ TEST(SettingsFaultsTest, ARoundThatChangesTheLevelSavesItAtOnce)
     for (int tick = 0; tick < 2000 && (tick == 0 || app.Frame()->gameScreen->running); ++tick) app.Ticks(1);
     platform_test::PushKey(SDL_SCANCODE_SPACE, true);
     app.Ticks(2);
-    EXPECT_EQ(test::ReadFile(app.SettingsFile()), "[Nastaveni]\nlevel=6\n");   // no food: one level down
+    EXPECT_EQ(test::ReadFile(app.SettingsFile()), "[Nastaveni]\nlevel=6\n");  // no food: one level down
 }
 
 // The built game as a player starts it, with HOME at `home`, the changes in `env` and the shell's
@@ -179,7 +183,7 @@ test::Ending RunGame(const std::string& home, std::string& said, const std::stri
 // as it was and no temporary file beside it. A file size limit once killed the save half-way.
 TEST(SettingsFaultsTest, AFailedSaveSaysSoInOneLine)
 {
-    test::AppHarness app;   // a HOME with settings larger than a size limit of 512 bytes, not the line
+    test::AppHarness app;  // a HOME with settings larger than a size limit of 512 bytes, not the line
     const std::string stored = std::string(kStored) + "; " + std::string(1000, '-') + "\n", file = app.SettingsFile();
     app.WriteSettings(stored);
     const char* const limits[] = {"ulimit -f 1; ", "", ""};
@@ -207,15 +211,16 @@ TEST(SettingsFaultsTest, ATerminationSignalSavesTheLevelWhileTheDisplayIsStuck)
     test::Child server(xvfb);
     close(ready[1]);
     char number[16] = {};
-    const bool started = read(ready[0], number, sizeof number - 1) > 0;   // written once it serves
+    const bool started = read(ready[0], number, sizeof number - 1) > 0;  // written once it serves
     close(ready[0]);
     if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
     test::TempFolder home;
     std::string said;
     // The game's shell stops the server two seconds on, then sends the game SIGTERM.
     const std::string stopThenEnd = "(sleep 2; kill -STOP " + std::to_string(server.Pid()) + "; sleep 0.5; kill $$) & ";
-    const test::Ending end = RunGame(home.Path(), said, stopThenEnd,
-                                     {"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number))}, 9000, SIGKILL);
+    const test::Ending end =
+        RunGame(home.Path(), said, stopThenEnd, {"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number))},
+                9000, SIGKILL);
     kill(server.Pid(), SIGCONT);
     EXPECT_EQ(end.signal, SIGTERM) << said;
     EXPECT_EQ(test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");
@@ -229,9 +234,11 @@ TEST(SettingsFaultsTest, ShortOfMemoryAtStartItEndsWithOneLine)
     for (int megabytes = 26; megabytes <= 42; ++megabytes) {
         test::TempFolder home;
         std::string said;
-        const test::Ending end = RunGame(home.Path(), said, "ulimit -v " + std::to_string(megabytes << 10) + "; ", {}, 400);
+        const test::Ending end =
+            RunGame(home.Path(), said, "ulimit -v " + std::to_string(megabytes << 10) + "; ", {}, 400);
         const bool oneLine = said.rfind("lorvex: ", 0) == 0 && std::count(said.begin(), said.end(), '\n') == 1;
-        EXPECT_TRUE(end.status == 0 || end.status == 127 || (end.status == 1 && oneLine)) << megabytes << " MB: " << said;
+        EXPECT_TRUE(end.status == 0 || end.status == 127 || (end.status == 1 && oneLine))
+            << megabytes << " MB: " << said;
     }
 }
 

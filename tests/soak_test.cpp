@@ -187,11 +187,12 @@ TEST(SoakTest, RandomInputOverEveryScreenNeverBreaksTheProgramOrItsSettings)
         ASSERT_TRUE(IsLevelFile(saved)) << saved;
     }
 
-    std::printf("soak: %ld ticks, %d starts; ticks on menu %d, about %d, game %d; rounds: one player %d, "
-                "two players %d, match %d; peak heap %zu bytes, largest growth between two-worm round starts "
-                "%zu bytes\n",
-                figures.ticks, figures.starts, figures.menuTicks, figures.aboutTicks, figures.gameTicks,
-                figures.rounds[1], figures.rounds[2], figures.rounds[3], figures.peakHeap, figures.largestDrift);
+    std::printf(
+        "soak: %ld ticks, %d starts; ticks on menu %d, about %d, game %d; rounds: one player %d, "
+        "two players %d, match %d; peak heap %zu bytes, largest growth between two-worm round starts "
+        "%zu bytes\n",
+        figures.ticks, figures.starts, figures.menuTicks, figures.aboutTicks, figures.gameTicks, figures.rounds[1],
+        figures.rounds[2], figures.rounds[3], figures.peakHeap, figures.largestDrift);
     EXPECT_GT(figures.menuTicks, 0);
     EXPECT_GT(figures.aboutTicks, 0);
     EXPECT_GT(figures.rounds[1] * figures.rounds[2] * figures.rounds[3], 0) << "every mode played";

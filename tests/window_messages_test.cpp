@@ -107,7 +107,8 @@ TEST_F(WindowMessagesTest, TimerHoldsFortyMillisecondsWithoutDriftAndDropsTicksM
             step = std::min(step, total - elapsed);
             elapsed += step;
             ticks += TicksAfter(step);
-            if (firstMismatchAt < 0 && ticks != static_cast<int>(elapsed / 40)) firstMismatchAt = static_cast<int>(elapsed);
+            if (firstMismatchAt < 0 && ticks != static_cast<int>(elapsed / 40))
+                firstMismatchAt = static_cast<int>(elapsed);
         }
         EXPECT_EQ(firstMismatchAt, -1) << "ticks fell off the 40 ms grid at " << firstMismatchAt << " ms";
         return ticks;

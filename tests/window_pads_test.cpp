@@ -19,8 +19,8 @@ namespace {
 class VirtualPad {
 public:
     explicit VirtualPad(SDL_JoystickType type = SDL_JOYSTICK_TYPE_GAMECONTROLLER)
-        : joystick_(SDL_JoystickOpen(SDL_JoystickAttachVirtual(type, SDL_CONTROLLER_AXIS_MAX,
-                                                               SDL_CONTROLLER_BUTTON_MAX, 0)))
+        : joystick_(
+              SDL_JoystickOpen(SDL_JoystickAttachVirtual(type, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0)))
     {
     }
     ~VirtualPad() { Unplug(); }

@@ -27,12 +27,12 @@ IDirectDraw* Device()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const test::TempFolder scratch("/dev/shm");   // in memory where the system offers it
+    static const test::TempFolder scratch("/dev/shm");  // in memory where the system offers it
     static const std::string path = scratch.File("picture.bmp");
     static IDirectDrawSurface* const other = test::NewSurface(Device(), 23, 17);
     // Every later verdict would be about a stale file.
     if (!test::WriteFile(path, std::string(reinterpret_cast<const char*>(data), size))) std::abort();
-    platform_test::ResetFaults();   // the debug output the test build keeps would grow without end
+    platform_test::ResetFaults();  // the debug output the test build keeps would grow without end
 
     if (IDirectDrawSurface* surface = LoadBitmapSurface(Device(), path.c_str(), 0, 0)) {
         SetSurfaceColorKey(surface, kTransparentColor);
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ReloadBitmapSurface(other, path.c_str()) != S_OK) std::abort();
         SetSurfaceColorKey(other, kTransparentColor);
     } else if (ReloadBitmapSurface(other, path.c_str()) == S_OK) {
-        std::abort();   // refused by one call, taken by the other
+        std::abort();  // refused by one call, taken by the other
     }
     return 0;
 }

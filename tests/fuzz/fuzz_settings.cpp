@@ -25,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (store.GetInt("Nastaveni", "level", kAbsent) != written) std::abort();
         if (store.GetInt("Other", "x", kAbsent) != other) std::abort();
     }
-    if (test::FolderEntries(scratch.Path()).size() != 1) std::abort();   // no temporary file left beside it
+    if (test::FolderEntries(scratch.Path()).size() != 1) std::abort();  // no temporary file left beside it
     return 0;
 }

@@ -21,7 +21,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::size_t kHeaderBytes = 160;   // headers, masks and the start of a palette
+constexpr std::size_t kHeaderBytes = 160;  // headers, masks and the start of a palette
 
 void Collect(const std::string& path, std::vector<std::string>& files)
 {
@@ -59,11 +59,9 @@ struct Random {
 
 void Damage(Bytes& bytes, Random& random)
 {
-    static const std::uint32_t kEdges[] = {0,          1,          2,      3,      4,      8,
-                                           12,         16,         24,     32,     40,     108,
-                                           124,        255,        256,    4096,   4097,   16384,
-                                           16385,      0x7FFF,     0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF,
-                                           0x80000000, 0xFFFFFFFF};
+    static const std::uint32_t kEdges[] = {
+        0,   1,   2,    3,    4,     8,     12,     16,     24,     32,      40,         108,        124,
+        255, 256, 4096, 4097, 16384, 16385, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
     const std::size_t span = std::min(bytes.size(), kHeaderBytes);
     if (span == 0) return;
     const int changes = 1 + static_cast<int>(random.Below(4));
@@ -71,7 +69,7 @@ void Damage(Bytes& bytes, Random& random)
         const std::size_t at = random.Below(static_cast<std::uint32_t>(span));
         switch (random.Below(4)) {
         case 0: bytes[at] = static_cast<std::uint8_t>(random.Next()); break;
-        case 1: bytes.resize(std::max<std::size_t>(at, 1)); return;   // cut short
+        case 1: bytes.resize(std::max<std::size_t>(at, 1)); return;  // cut short
         default: {
             std::uint32_t value = kEdges[random.Below(sizeof kEdges / sizeof kEdges[0])];
             if (random.Below(3) == 0) value = static_cast<std::uint32_t>(bytes.size()) + random.Below(3) - 1;

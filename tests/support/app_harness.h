@@ -30,7 +30,10 @@ public:
     void Pump();
     // Moves the clock on and dispatches what became due.
     void Advance(DWORD milliseconds);
-    void Ticks(int count) { for (int i = 0; i < count; ++i) Advance(40); }
+    void Ticks(int count)
+    {
+        for (int i = 0; i < count; ++i) Advance(40);
+    }
     // True until the message loop would have ended (WM_QUIT seen).
     bool LoopRunning() const { return started_ && !quit_; }
     // Closes the window if still open, then the program's exit: DirectInput released,

@@ -67,8 +67,7 @@ void GameFixture::SetUp()
     ASSERT_EQ(ground.width, 640);
 }
 
-int GameFixture::CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row,
-                                int behind) const
+int GameFixture::CellMismatches(const platform_test::Frame& frame, int x, int y, int column, int row, int behind) const
 {
     int wrong = 0;
     for (int dy = 0; dy < 20; ++dy)

@@ -45,9 +45,7 @@ Child::Child(const std::function<int()>& body) : pid_(fork())
     ended_ = pid_ < 0;
 }
 
-Child::Child(const Command& command) : Child([&command] { return Exec(command); })
-{
-}
+Child::Child(const Command& command) : Child([&command] { return Exec(command); }) {}
 
 Child::~Child()
 {

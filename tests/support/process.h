@@ -20,7 +20,9 @@ struct Ending {
 // A program run without a shell, on SDL's dummy drivers unless its changes say otherwise.
 struct Command {
     Command(std::vector<std::string> args, std::vector<std::string> changes = {})
-        : argv(std::move(args)), env(std::move(changes)) {}
+        : argv(std::move(args)), env(std::move(changes))
+    {
+    }
 
     std::vector<std::string> argv;  // argv[0]: the program's path, or a name looked up on PATH
     std::vector<std::string> env;   // changes: "NAME=value" sets, "NAME" unsets

@@ -61,7 +61,7 @@ bool SetImmutable(const std::string& path, bool on)
     ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     const int error = errno;
     close(fd);
-    errno = error;   // the caller tells why: not root, or no such flag on this file system
+    errno = error;  // the caller tells why: not root, or no such flag on this file system
     return ok;
 }
 

@@ -14,13 +14,22 @@ struct Colour {
     double r = 0, g = 0, b = 0;
 };
 
-inline Colour Rgb(double r, double g, double b) { return Colour{r, g, b}; }
+inline Colour Rgb(double r, double g, double b)
+{
+    return Colour{r, g, b};
+}
 inline Colour Mix(const Colour& a, const Colour& b, double t)
 {
     return Colour{Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)};
 }
-inline Colour Scale(const Colour& a, double s) { return Colour{a.r * s, a.g * s, a.b * s}; }
-inline Colour Add(const Colour& a, const Colour& b) { return Colour{a.r + b.r, a.g + b.g, a.b + b.b}; }
+inline Colour Scale(const Colour& a, double s)
+{
+    return Colour{a.r * s, a.g * s, a.b * s};
+}
+inline Colour Add(const Colour& a, const Colour& b)
+{
+    return Colour{a.r + b.r, a.g + b.g, a.b + b.b};
+}
 
 struct Rgb8 {
     uint8_t r, g, b;

@@ -21,7 +21,10 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
     Put16(out, v >> 16);
 }
 
-uint32_t RowBytes(int width, int bits) { return ((uint32_t(width) * bits + 31) / 32) * 4; }
+uint32_t RowBytes(int width, int bits)
+{
+    return ((uint32_t(width) * bits + 31) / 32) * 4;
+}
 
 void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, uint32_t imageBytes)
 {

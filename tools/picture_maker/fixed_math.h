@@ -11,12 +11,30 @@ namespace pm {
 
 constexpr double kPi = 3.14159265358979323846;
 
-inline double Floor(double x) { return std::floor(x); }  // exact on every platform
-inline double Sqrt(double x) { return x > 0.0 ? std::sqrt(x) : 0.0; }
-inline double Clamp(double x, double lo, double hi) { return x < lo ? lo : (x > hi ? hi : x); }
-inline double Clamp01(double x) { return Clamp(x, 0.0, 1.0); }
-inline double Mix(double a, double b, double t) { return a + (b - a) * t; }
-inline double Abs(double x) { return x < 0.0 ? -x : x; }
+inline double Floor(double x)
+{
+    return std::floor(x);
+}  // exact on every platform
+inline double Sqrt(double x)
+{
+    return x > 0.0 ? std::sqrt(x) : 0.0;
+}
+inline double Clamp(double x, double lo, double hi)
+{
+    return x < lo ? lo : (x > hi ? hi : x);
+}
+inline double Clamp01(double x)
+{
+    return Clamp(x, 0.0, 1.0);
+}
+inline double Mix(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
+inline double Abs(double x)
+{
+    return x < 0.0 ? -x : x;
+}
 inline double Smoothstep(double e0, double e1, double x)
 {
     double t = Clamp01((x - e0) / (e1 - e0));
@@ -40,7 +58,10 @@ inline double Sin(double x)
     return sum;
 }
 
-inline double Cos(double x) { return Sin(x + kPi / 2.0); }
+inline double Cos(double x)
+{
+    return Sin(x + kPi / 2.0);
+}
 
 inline double Atan(double x)
 {

@@ -42,12 +42,9 @@ Colour Sand(int ix, int iy)
     double g = Hash01(ix, iy, 91) - 0.5;
     c = Scale(c, 1.0 + 0.05 * g);
     double pick = Hash01(ix, iy, 92);
-    if (pick < 0.018)
-        c = Scale(c, 0.86);
-    else if (pick < 0.028)
-        c = Mix(c, Rgb(250, 238, 210), 0.5);
-    else if (pick < 0.034)
-        c = Mix(c, Rgb(160, 92, 60), 0.45);
+    if (pick < 0.018) c = Scale(c, 0.86);
+    else if (pick < 0.028) c = Mix(c, Rgb(250, 238, 210), 0.5);
+    else if (pick < 0.034) c = Mix(c, Rgb(160, 92, 60), 0.45);
 
     // A soft shadow where the sand meets the frame gives the wall height.
     int edge = ix - kFrame;

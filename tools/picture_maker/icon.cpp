@@ -18,15 +18,21 @@ Point PathAt(double t)
     return Point{0.15 + 0.60 * t, 0.74 - 0.42 * t + 0.13 * Sin(2.0 * kPi * t)};
 }
 
-double HalfWidth(double t, double bold) { return (0.085 + 0.055 * t) * bold; }
-double HeadRadius(double bold) { return 0.16 * (bold > 1.0 ? 1.15 : 1.0); }
+double HalfWidth(double t, double bold)
+{
+    return (0.085 + 0.055 * t) * bold;
+}
+double HeadRadius(double bold)
+{
+    return 0.16 * (bold > 1.0 ? 1.15 : 1.0);
+}
 
 struct Shape {
-    double sd;        // signed distance to the worm's edge, negative inside
-    bool head;        // nearest part is the head
-    double t;         // along the body, 0 at the tail
-    double nx, ny;    // unit direction from the centre line (or head centre)
-    double across;    // 0 on the centre line, 1 at the edge
+    double sd;      // signed distance to the worm's edge, negative inside
+    bool head;      // nearest part is the head
+    double t;       // along the body, 0 at the tail
+    double nx, ny;  // unit direction from the centre line (or head centre)
+    double across;  // 0 on the centre line, 1 at the edge
 };
 
 Shape Probe(double x, double y, double bold)
@@ -106,7 +112,10 @@ Colour Shade(const Shape& s, double x, double y, int size)
 constexpr int kSamples = 4;  // per side of a pixel
 
 // The smallest icon is drawn bolder: its outline alone would eat a thin worm.
-double Boldness(int size) { return size <= 16 ? 1.25 : 1.0; }
+double Boldness(int size)
+{
+    return size <= 16 ? 1.25 : 1.0;
+}
 
 struct PixelCover {
     Colour colour;  // the mean of the worm's samples in the pixel
@@ -136,10 +145,8 @@ Canvas DrawIcon(int size)
             PixelCover p = SamplePixel(i, j, size);
             // The icon mask is one bit: a pixel is the worm's when at least
             // half of it is, and then it takes only the worm's own colours.
-            if (p.covered * 2 >= kSamples * kSamples)
-                c.Set(i, j, p.colour);
-            else
-                c.SetKey(i, j);
+            if (p.covered * 2 >= kSamples * kSamples) c.Set(i, j, p.colour);
+            else c.SetKey(i, j);
         }
     return c;
 }

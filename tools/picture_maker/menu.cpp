@@ -27,13 +27,31 @@ constexpr double kPanelLeft = 232, kPanelRight = 408, kPanelTop = 139, kPanelBot
 struct Vec3 {
     double x, y, z;
 };
-Vec3 operator+(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(const Vec3& a, double s) { return Vec3{a.x * s, a.y * s, a.z * s}; }
-double Length(const Vec3& a) { return Sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+Vec3 operator+(const Vec3& a, const Vec3& b)
+{
+    return Vec3{a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(const Vec3& a, const Vec3& b)
+{
+    return Vec3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator*(const Vec3& a, double s)
+{
+    return Vec3{a.x * s, a.y * s, a.z * s};
+}
+double Length(const Vec3& a)
+{
+    return Sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+}
 
-double ScreenX(const Vec3& p) { return 320.0 + (p.x - 320.0) * (1.0 + kShrink * p.z); }
-double ScreenY(const Vec3& p) { return p.y + kLift * p.z; }
+double ScreenX(const Vec3& p)
+{
+    return 320.0 + (p.x - 320.0) * (1.0 + kShrink * p.z);
+}
+double ScreenY(const Vec3& p)
+{
+    return p.y + kLift * p.z;
+}
 
 // ---------------------------------------------------------------- drapery
 
@@ -152,7 +170,10 @@ Colour Wood(double x, double y, double scale, uint32_t seed)
     return Scale(base, scale);
 }
 
-double LidDepth(double sy) { return (sy - kBoxTop) / kLift; }
+double LidDepth(double sy)
+{
+    return (sy - kBoxTop) / kLift;
+}
 
 bool OnLid(double sx, double sy)
 {
@@ -162,7 +183,10 @@ bool OnLid(double sx, double sy)
     return sx >= 320.0 + (kBoxLeft - 320.0) * f && sx < 320.0 + (kBoxRight - 320.0) * f;
 }
 
-bool OnFront(double sx, double sy) { return sx >= kBoxLeft && sx < kBoxRight && sy >= kBoxTop && sy < kBoxBottom; }
+bool OnFront(double sx, double sy)
+{
+    return sx >= kBoxLeft && sx < kBoxRight && sy >= kBoxTop && sy < kBoxBottom;
+}
 
 // Distance from the nearest edge of a rectangle, negative outside.
 double Inset(double x, double y, double x0, double y0, double x1, double y1)
@@ -325,7 +349,7 @@ std::vector<Sample> SnakeSamples(double* headStart)
     const double sx = 2.0 * ((kBoxRight - kBoxLeft) / 2.0 + kBody - r);
     const double sz = 2.0 * (kDepth / 2.0 + kBody - r), arc = kPi / 2.0 * r;
     const double per = 2.0 * sx + 2.0 * sz + 4.0 * arc;
-    const double start = -(sz / 2.0 + arc);  // on the left side, coming forwards
+    const double start = -(sz / 2.0 + arc);   // on the left side, coming forwards
     const double end = per + sx + arc * 0.9;  // past the right front corner
     for (double d = start; d <= end; d += 6.0) {
         double y = 370.0 - 22.0 * (d - start) / per;
@@ -333,10 +357,10 @@ std::vector<Sample> SnakeSamples(double* headStart)
     }
     // Up the right side and over the lid, then the head lifts to the left.
     const double lidY = kBoxTop - kBody + 1.0;
-    std::vector<Vec3> rise = {{470, 300, -30}, {479, 236, -40}, {467, 172, -44}, {464, 116, -44},
-                              {444, lidY, -44},  {410, lidY, -46}, {370, lidY, -48}, {330, lidY, -46},
-                              {292, lidY - 2, -40}, {262, lidY - 10, -28}, {240, lidY - 18, -18},
-                              {222, lidY - 24, -10}};
+    std::vector<Vec3> rise = {{470, 300, -30},       {479, 236, -40},       {467, 172, -44},
+                              {464, 116, -44},       {444, lidY, -44},      {410, lidY, -46},
+                              {370, lidY, -48},      {330, lidY, -46},      {292, lidY - 2, -40},
+                              {262, lidY - 10, -28}, {240, lidY - 18, -18}, {222, lidY - 24, -10}};
     pts.insert(pts.end(), rise.begin(), rise.end());
     std::vector<Vec3> path = Spline(pts, 0.35);
 

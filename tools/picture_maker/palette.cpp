@@ -18,9 +18,18 @@ struct Bin {
     int64_t count;
 };
 
-int Channel(uint32_t rgb, int axis) { return static_cast<int>((rgb >> (16 - 8 * axis)) & 0xFF); }
-uint32_t Pack(const Rgb8& c) { return (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b; }
-Rgb8 Unpack(uint32_t v) { return Rgb8{uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
+int Channel(uint32_t rgb, int axis)
+{
+    return static_cast<int>((rgb >> (16 - 8 * axis)) & 0xFF);
+}
+uint32_t Pack(const Rgb8& c)
+{
+    return (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
+}
+Rgb8 Unpack(uint32_t v)
+{
+    return Rgb8{uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+}
 
 int64_t Distance(uint32_t a, uint32_t b)
 {
@@ -172,10 +181,8 @@ Palette BuildPalette(const std::vector<const Canvas*>& canvases, int greyRamp)
     std::sort(all.begin(), all.end());
     std::vector<Bin> bins;
     for (uint32_t v : all) {
-        if (!bins.empty() && bins.back().rgb == v)
-            ++bins.back().count;
-        else
-            bins.push_back(Bin{v, 1});
+        if (!bins.empty() && bins.back().rgb == v) ++bins.back().count;
+        else bins.push_back(Bin{v, 1});
     }
     // Anti-aliased white text on black wants true greys, which a box cut
     // shared with coloured plates would tint.

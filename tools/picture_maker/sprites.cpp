@@ -92,10 +92,8 @@ void PutDisc(Canvas& canvas, int ox, int oy, const Colour px[kCell][kCell], cons
 {
     for (int j = 0; j < kCell; ++j)
         for (int i = 0; i < kCell; ++i) {
-            if (inside[j][i])
-                canvas.Set(ox + i, oy + j, px[j][i]);
-            else
-                canvas.SetKey(ox + i, oy + j);
+            if (inside[j][i]) canvas.Set(ox + i, oy + j, px[j][i]);
+            else canvas.SetKey(ox + i, oy + j);
         }
 }
 
@@ -195,7 +193,8 @@ void PutCrashFrame(Canvas& canvas, int ox, int oy, const Colour disc[kCell][kCel
             double jx = rng.Range(-1.0, 1.0), jy = rng.Range(-1.0, 1.0);
             // The same clumps grow from frame to frame: the noise is fixed
             // per cell and only the threshold falls.
-            double clump = ValueNoise(i / 2.6, j / 2.6, seed + 5u) * 0.75 + 0.25 * ValueNoise(i / 1.2, j / 1.2, seed + 6u);
+            double clump =
+                ValueNoise(i / 2.6, j / 2.6, seed + 5u) * 0.75 + 0.25 * ValueNoise(i / 1.2, j / 1.2, seed + 6u);
             bool red = clump > kClump[frame] || lone < kLoneRed[frame];
             if (keep >= kKeep[frame]) continue;
             Colour c = disc[j][i];

@@ -49,8 +49,7 @@ private:
 
 // Lays the mask over the canvas with its top-left at (x, y); colourAt gives
 // the text colour at each canvas pixel.
-void DrawMask(Canvas& canvas, const TextMask& mask, int x, int y,
-              const std::function<Colour(int, int)>& colourAt);
+void DrawMask(Canvas& canvas, const TextMask& mask, int x, int y, const std::function<Colour(int, int)>& colourAt);
 void DrawMask(Canvas& canvas, const TextMask& mask, int x, int y, const Colour& colour);
 
 }  // namespace pm
