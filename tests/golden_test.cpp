@@ -18,19 +18,11 @@
 #include "tests/support/app_harness.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/golden.h"
+#include "tests/support/menu_points.h"
 
 namespace {
 
 using test::Picture;
-
-// Middles of the buttons, and a point on no button of either screen.
-constexpr POINT kSingle{320, 160};
-constexpr POINT kPair{320, 200};
-constexpr POINT kMatch{320, 240};
-constexpr POINT kAbout{320, 280};
-constexpr POINT kExit{320, 320};
-constexpr POINT kBack{320, 425};
-constexpr POINT kNowhere{100, 400};
 
 // The running program, started at a level, and what a player does to it.
 class Stage {

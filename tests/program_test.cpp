@@ -71,21 +71,13 @@ TEST(ProgramTest, StartedWithStandardErrorClosedItsMessagesGoNowhere)
 // is left as it was then, so what it holds is no leak to look for.
 TEST(ProgramTest, AnXServerFailingTheRendererNeverCrashesTheGame)
 {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    test::Command xvfb({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp"});
-    xvfb.output = "/dev/null";
-    test::Child server(xvfb);
-    close(ready[1]);
-    char number[16] = {};
-    const bool started = read(ready[0], number, sizeof number - 1) > 0;  // written once it serves
-    close(ready[0]);
+    test::XServer server;
+    const bool started = !server.Display().empty();
     Outcome run;
     if (started)
-        run = RunGame({"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number)),
-                       "LIBGL_DRIVERS_PATH=/nonexistent", "ASAN_OPTIONS=detect_leaks=0"},
-                      3000);
-    server.Stop();
+        run = RunGame(
+            {"SDL_VIDEODRIVER", server.Display(), "LIBGL_DRIVERS_PATH=/nonexistent", "ASAN_OPTIONS=detect_leaks=0"},
+            3000);
     if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
     EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.errors;
     EXPECT_EQ(run.level, kLevelOne);

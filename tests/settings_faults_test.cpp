@@ -204,23 +204,14 @@ TEST(SettingsFaultsTest, AFailedSaveSaysSoInOneLine)
 // the level at once, and ends the game soon after.
 TEST(SettingsFaultsTest, ATerminationSignalSavesTheLevelWhileTheDisplayIsStuck)
 {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    test::Command xvfb({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp"});
-    xvfb.output = "/dev/null";
-    test::Child server(xvfb);
-    close(ready[1]);
-    char number[16] = {};
-    const bool started = read(ready[0], number, sizeof number - 1) > 0;  // written once it serves
-    close(ready[0]);
-    if (!started) GTEST_SKIP() << "no Xvfb to run an X server";
+    test::XServer server;
+    if (server.Display().empty()) GTEST_SKIP() << "no Xvfb to run an X server";
     test::TempFolder home;
     std::string said;
     // The game's shell stops the server two seconds on, then sends the game SIGTERM.
     const std::string stopThenEnd = "(sleep 2; kill -STOP " + std::to_string(server.Pid()) + "; sleep 0.5; kill $$) & ";
     const test::Ending end =
-        RunGame(home.Path(), said, stopThenEnd, {"SDL_VIDEODRIVER", "DISPLAY=:" + std::to_string(std::atoi(number))},
-                9000, SIGKILL);
+        RunGame(home.Path(), said, stopThenEnd, {"SDL_VIDEODRIVER", server.Display()}, 9000, SIGKILL);
     kill(server.Pid(), SIGCONT);
     EXPECT_EQ(end.signal, SIGTERM) << said;
     EXPECT_EQ(test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");

@@ -105,4 +105,21 @@ ScopedEnv::~ScopedEnv()
     else unsetenv(name_);
 }
 
+// The server writes its display's number to the pipe once it serves.
+Command XServer::MakeCommand(int ready[2])
+{
+    if (pipe(ready) != 0) ready[0] = ready[1] = -1;
+    Command xvfb({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp"});
+    xvfb.output = "/dev/null";
+    return xvfb;
+}
+
+XServer::XServer() : server_(MakeCommand(ready_))
+{
+    close(ready_[1]);
+    char number[16] = {};
+    if (read(ready_[0], number, sizeof number - 1) > 0) display_ = "DISPLAY=:" + std::to_string(std::atoi(number));
+    close(ready_[0]);
+}
+
 }  // namespace test

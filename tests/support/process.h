@@ -60,6 +60,22 @@ private:
 // Runs the command to its end; with a time limit, sends `signal` when it still runs by then.
 Ending RunProgram(const Command& command, int limitMs = 0, int signal = SIGTERM);
 
+// An Xvfb server of the test's own, on a free display; Display() is empty when none could start.
+class XServer {
+public:
+    XServer();
+    ~XServer() { server_.Stop(); }
+
+    std::string Display() const { return display_; }  // "DISPLAY=:N"
+    pid_t Pid() const { return server_.Pid(); }
+
+private:
+    static Command MakeCommand(int ready[2]);
+    int ready_[2] = {-1, -1};
+    Child server_;
+    std::string display_;
+};
+
 // Sets an environment variable (or unsets it, for nullptr) until the end of the scope.
 class ScopedEnv {
 public:
