@@ -11,10 +11,12 @@
 namespace {
 
 // Each returns -1 where the browser refuses its storage (a privacy setting, a full quota).
+// JavaScript, not C++: the formatter would split its operators.
+// clang-format off
 EM_JS(int, StorageGet, (const char* key, char* buffer, int size), {
     try {
         const value = window.localStorage.getItem(UTF8ToString(key));
-        if (value == = null) return 0;
+        if (value === null) return 0;
         if (lengthBytesUTF8(value) >= size) return 0;  // not a settings file this program wrote
         return stringToUTF8(value, buffer, size) + 1;
     } catch (e) {
@@ -32,8 +34,9 @@ EM_JS(int, StorageSet, (const char* key, const char* value), {
 });
 
 EM_JS(void, ShowNotice, (const char* text), {
-    if (typeof lorvexNotice == = "function") lorvexNotice(UTF8ToString(text));
+    if (typeof lorvexNotice === "function") lorvexNotice(UTF8ToString(text));
 });
+// clang-format on
 
 void SayStorageRefused()
 {
