@@ -14,8 +14,7 @@ target_link_libraries(web_sdl INTERFACE ${LORVEX_WEB_LIBS}/lib/libSDL2_ttf.a
                       ${LORVEX_WEB_LIBS}/lib/libfreetype.a ${LORVEX_WEB_LIBS}/lib/libSDL2.a)
 
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS platform/*.cpp)
-list(REMOVE_ITEM PLATFORM_SOURCES ${PROJECT_SOURCE_DIR}/platform/test_hooks.cpp)
-list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_(win32|posix)\\.cpp$")  # Windows' own, and a desktop process's
 add_library(lorvex_platform STATIC ${PLATFORM_SOURCES})
 target_include_directories(lorvex_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(lorvex_platform PRIVATE web_sdl lorvex_fonts PUBLIC lorvex_resources)

@@ -2,7 +2,7 @@
 
 // The parts of the Windows application framework the game builds on: the application object
 // with its profile settings, frame windows and their messages, fonts and paint cycles.
-// One interface on both systems: afx.cpp holds what both share, afx_linux.cpp and afx_win32.cpp
+// One interface on both systems: afx.cpp holds what both share, afx_sdl.cpp and afx_win32.cpp
 // the window creation, the profile store and the program's run.
 
 #include "platform/gdi.h"

@@ -1,6 +1,6 @@
 // The framework on Win32: the window class and procedure of frame windows, the profile
 // settings in the registry, and the program's run with its message loop.
-// platform/afx_linux.cpp is the same part on the Linux stand-ins; afx.cpp is shared.
+// platform/afx_sdl.cpp is the same part on the SDL stand-ins; afx.cpp is shared.
 #include <cstdlib>
 #include <string>
 

@@ -1,7 +1,5 @@
 #include "platform/crt.h"
 
-#include "platform/internal.h"
-
 namespace {
 unsigned gSeed = 1;
 }  // namespace
@@ -15,8 +13,6 @@ void srand(unsigned seed)
 
 int rand()
 {
-    int scripted = 0;
-    if (platform::NextScriptedRandom(&scripted)) return scripted;
     // The runtime's linear congruential generator; bits 16..30 of the state are the result.
     gSeed = gSeed * 214013u + 2531011u;
     return static_cast<int>((gSeed >> 16) & kRandMax);

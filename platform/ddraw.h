@@ -91,5 +91,6 @@ protected:
     ~IDirectDraw() = default;
 };
 
-HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** device, IUnknown* outer);
+// A C function, as the system declares it.
+extern "C" HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** device, IUnknown* outer);
 #endif  // _WIN32

@@ -4,5 +4,4 @@ void OutputDebugStringA(const char* text)
 {
     if (text == nullptr) return;
     SDL_LogDebug(SDL_LOG_CATEGORY_APPLICATION, "%s", text);
-    platform::CaptureDebugOutput(text);
 }

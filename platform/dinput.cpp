@@ -31,7 +31,7 @@ public:
     }
     HRESULT Acquire() override
     {
-        if (platform::ShouldFail(platform_test::Fault::Acquire) || !platform::KeyboardState().focus) return E_FAIL;
+        if (!platform::KeyboardState().focus) return E_FAIL;
         acquired_ = true;
         focusLosses_ = platform::KeyboardState().focusLosses;
         return DI_OK;
@@ -69,7 +69,6 @@ class InputObject final : public IDirectInputA {
 public:
     ULONG Release() override
     {
-        platform::TraceCall("DirectInput.Release");
         delete this;
         return 0;
     }
@@ -77,7 +76,6 @@ public:
     HRESULT CreateDevice(const GUID& /*device*/, IDirectInputDeviceA** out, IUnknown* /*outer*/) override
     {
         *out = nullptr;
-        if (platform::ShouldFail(platform_test::Fault::CreateDevice)) return E_FAIL;
         *out = new KeyboardDevice;
         return DI_OK;
     }
@@ -91,7 +89,6 @@ private:
 HRESULT DirectInputCreateA(HINSTANCE /*instance*/, DWORD /*version*/, IDirectInputA** out, IUnknown* /*outer*/)
 {
     *out = nullptr;
-    if (platform::ShouldFail(platform_test::Fault::DirectInputCreate)) return E_FAIL;
     *out = new InputObject;
     return DI_OK;
 }

@@ -65,5 +65,5 @@ protected:
     ~IDirectInputA() = default;
 };
 
-HRESULT DirectInputCreateA(HINSTANCE instance, DWORD version, IDirectInputA** out, IUnknown* outer);
+extern "C" HRESULT DirectInputCreateA(HINSTANCE instance, DWORD version, IDirectInputA** out, IUnknown* outer);
 #endif  // _WIN32

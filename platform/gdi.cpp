@@ -121,7 +121,6 @@ HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int /*cx*/, int
 
 HDC CreateCompatibleDC(HDC /*reference*/)
 {
-    if (platform::ShouldFail(platform_test::Fault::CreateCompatibleDC)) return nullptr;
     return new DeviceContextObject;
 }
 

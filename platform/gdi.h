@@ -39,7 +39,7 @@ HINSTANCE GetModuleHandleA(const char* moduleName);
 // file, at the picture's own size: the game asks for no other (cx and cy 0).
 HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int cx, int cy, UINT flags);
 
-HDC CreateCompatibleDC(HDC reference);
+extern "C" HDC CreateCompatibleDC(HDC reference);
 BOOL DeleteDC(HDC dc);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);

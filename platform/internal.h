@@ -4,46 +4,9 @@
 
 #include <SDL.h>
 
-#include "platform/test_hooks.h"
 #include "platform/windows.h"
 
 namespace platform {
-
-// The hooks that tests drive (platform/test_hooks.cpp) exist only in the build that tests and
-// benchmarks link; in the shipped game they are constants the compiler folds away.
-#ifdef LORVEX_TEST_HOOKS
-// Time in milliseconds from the real or the test's clock.
-DWORD NowMs();
-// Waits for an SDL event up to timeoutMs (returns at once under the test clock).
-void WaitForEvent(DWORD timeoutMs);
-
-// True when the next call of that step is to fail (consumes one injected fault).
-bool ShouldFail(platform_test::Fault fault);
-void TraceCall(const char* what);
-// The next value a test scripted for crt::rand, if any is left.
-bool NextScriptedRandom(int* value);
-void CaptureDebugOutput(const char* text);
-#else
-// Always inlined, so that not even an unoptimised build keeps a copy of them.
-[[gnu::always_inline]] inline DWORD NowMs()
-{
-    return static_cast<DWORD>(SDL_GetTicks64());
-}
-[[gnu::always_inline]] inline void WaitForEvent(DWORD timeoutMs)
-{
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
-}
-[[gnu::always_inline]] inline bool ShouldFail(platform_test::Fault)
-{
-    return false;
-}
-[[gnu::always_inline]] inline void TraceCall(const char*) {}
-[[gnu::always_inline]] inline bool NextScriptedRandom(int*)
-{
-    return false;
-}
-[[gnu::always_inline]] inline void CaptureDebugOutput(const char*) {}
-#endif
 
 // The procedure a window hands every message to, with the owner it was made for.
 using WindowProcedure = LRESULT (*)(void* owner, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,6 +17,8 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
 // from inside a display call and nothing may touch the display.
 SDL_Window* SdlWindowOf(HWND window);
 bool IsValidWindow(HWND window);
+// The program's one window; null while there is none.
+HWND MainWindow();
 
 }  // namespace platform
 
@@ -104,13 +69,27 @@ enum class StartIn { AsLastTime, Window, FullScreen };
 void RequestStart(StartIn choice);
 void ShowDisplayMode(SDL_Window* window, int pictureWidth, int pictureHeight);
 void ToggleFullScreen();
+// True for the window system's own keys (Alt+Enter), which it handles and the game never sees.
+bool TakeWindowKey(const SDL_KeyboardEvent& key);
+// The window's flags on this system, and the end of its display mode with the window.
+Uint32 SystemWindowFlags();
+void EndDisplayMode();
 // The stand-ins' own settings, in a section of their own beside the game's; written only when
 // they change, a missing one counting as 0.
 int StandInSetting(const char* entry, int defaultValue);
 void KeepStandInSetting(const char* entry, int value);
 
-// Made first thing in the program's run: standard streams open, hang-ups handled.
+// The process around the window (platform/process_*.cpp). Made first thing in the program's
+// run: standard streams open, termination signals handled.
 void PrepareProcess();
+// True once after a termination signal asked the window to close.
+bool TakeCloseSignal();
+// The video drivers SDL may try, and the display's failures caught, around SDL's video start.
+void ChooseVideoDrivers();
+void CatchDisplayErrors();
+// The run ended normally; until then, a display that ended the program is not touched again.
+void MarkShutDown();
+bool DisplayAbandoned();
 // SDL's video subsystem, started once for the window and the display device; false, with one
 // line on standard error, when no display can be opened.
 bool EnsureVideo();

@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -190,13 +189,11 @@ std::string BaseNameOf(const std::string& path)
 
 // The last failure said, until a write succeeds; never destroyed, as the last write runs at exit.
 std::string& gSaid = *new std::string;
-bool gQuiet = false;  // nothing said while a signal's write is made again
 
 // A write that cannot be made: the value stays in memory only, and the player learns why in one
 // line on standard error; the same failure again (each round's end, then the exit) says no more.
 bool NotSaved(const char* entry, const std::string& path, const std::string& why)
 {
-    if (gQuiet) return false;
     std::string& said = gSaid;
     const std::string text = std::string(entry) + " is not saved: " + path + (path.empty() ? "" : " ") + why;
     if (text != said) std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.c_str());
@@ -480,56 +477,6 @@ bool Render(const std::string& folder, const char* section, const char* entry, i
     return refused == nullptr || NotSaved(entry, path, refused);
 }
 
-// A file ready to be written from a signal handler, which may make only the few calls that are
-// safe there (open, write, fsync, rename): no allocation, no locks, nothing of stdio.
-struct SignalWrite {
-    char target[PATH_MAX];
-    char temp[PATH_MAX + 16];
-    mode_t mode;
-    size_t size;
-    char data[ProfileStore::kMaxFileSize];
-};
-
-// Two, so that one is filled while a handler may still read the other.
-SignalWrite gSignalWrites[2];
-std::atomic<const SignalWrite*> gPendingWrite{nullptr};
-
-// The entry that was last made ready, to make it again from the file that a later write left.
-struct PreparedEntry {
-    std::string folder, section, entry;
-    int value = 0;
-};
-PreparedEntry& gPrepared = *new PreparedEntry;  // never destroyed: the last write runs at exit
-
-bool CopyInto(char* to, size_t room, const std::string& from)
-{
-    if (from.size() >= room) return false;
-    std::memcpy(to, from.c_str(), from.size() + 1);
-    return true;
-}
-
-// Makes ready what entry=value would make of the file; nothing when the file already says so
-// or may not be written.
-void PrepareSignalWrite(const PreparedEntry& prepared)
-{
-    std::string target, out, now;
-    const bool pending =
-        Render(prepared.folder, prepared.section.c_str(), prepared.entry.c_str(), prepared.value, target, out) &&
-        (ReadSettingsFile(target, now) != Content::kText || now != out);
-    SignalWrite& next = gSignalWrites[gPendingWrite.load() == &gSignalWrites[0] ? 1 : 0];
-    // The temporary's name is one that a later write removes if a kill leaves it behind.
-    std::string temp = FolderOf(target) + "/." + BaseNameOf(target) + ".";
-    for (unsigned long n = static_cast<unsigned long>(::getpid()), i = 0; i < 6; ++i, n /= 36)
-        temp += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
-    struct stat st;
-    next.mode = (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0) | kOwnerReadWrite;
-    next.size = out.size();
-    const bool ready = pending && CopyInto(next.target, sizeof next.target, target) &&
-                       CopyInto(next.temp, sizeof next.temp, temp) && out.size() <= sizeof next.data;
-    if (ready) std::memcpy(next.data, out.data(), out.size());
-    gPendingWrite.store(ready ? &next : nullptr);
-}
-
 }  // namespace
 
 ProfileStore::ProfileStore(std::string folder) : folder_(std::move(folder)) {}
@@ -570,41 +517,9 @@ bool ProfileStore::WriteInt(const char* section, const char* entry, int value)
         if (const int error = ReplaceFileAtomically(target, out))
             return NotSaved(entry, target, std::string("could not be written: ") + std::strerror(error));
         gSaid.clear();
-        // What a signal would write is made again from the file as it is now; its own write
-        // tells its failures.
-        gQuiet = gPrepared.folder == folder_;
-        if (gQuiet) PrepareSignalWrite(gPrepared);
-        gQuiet = false;
         return true;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "%s: %s is not saved: out of memory\n", program_invocation_short_name, entry);
         return false;
     }
-}
-
-void ProfileStore::PrepareForSignal(const char* section, const char* entry, int value) const
-{
-    try {
-        gPrepared = PreparedEntry{folder_, section != nullptr ? section : "", entry != nullptr ? entry : "", value};
-        PrepareSignalWrite(gPrepared);
-    } catch (const std::bad_alloc&) {
-        gPendingWrite.store(nullptr);
-    }
-}
-
-void ProfileStore::WritePreparedOnSignal()
-{
-    const SignalWrite* write = gPendingWrite.exchange(nullptr);
-    if (write == nullptr) return;
-    const int fd = ::open(write->temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    size_t done = 0;
-    ssize_t n = 0;
-    while (done < write->size &&
-           ((n = ::write(fd, write->data + done, write->size - done)) > 0 || (n < 0 && errno == EINTR)))
-        done += static_cast<size_t>(std::max<ssize_t>(n, 0));
-    const bool ok = done == write->size && ::fchmod(fd, write->mode) == 0 && ::fsync(fd) == 0 &&
-                    ::rename(write->temp, write->target) == 0;
-    if (!ok) ::unlink(write->temp);
-    ::close(fd);
 }

@@ -35,13 +35,6 @@ public:
     // the names are bad.
     bool WriteInt(const char* section, const char* entry, int value);
 
-    // Makes ready the file that WriteInt(section, entry, value) would write, for a termination
-    // signal's handler to write with WritePreparedOnSignal; made again after every later write.
-    // Only the last entry made ready is kept; nothing is ready when the file already says so.
-    void PrepareForSignal(const char* section, const char* entry, int value) const;
-    // Async-signal-safe: writes the file made ready, if any, once.
-    static void WritePreparedOnSignal();
-
     static constexpr size_t kMaxFileSize = 64 * 1024;
 
 private:

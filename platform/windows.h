@@ -121,5 +121,5 @@ constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CYCAPTION = 4;
 
 // Text for a developer watching the program, never shown to the player.
-void OutputDebugStringA(const char* text);
+extern "C" void OutputDebugStringA(const char* text);
 #endif  // _WIN32

@@ -9,7 +9,7 @@
 
 #include "platform/bmp_check.h"
 #include "platform/embedded_file.h"
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/display_fixture.h"
 #include "tests/support/files.h"

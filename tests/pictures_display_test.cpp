@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gfx/bitmap_surface.h"
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 #include "tests/support/display_fixture.h"
 
 namespace {

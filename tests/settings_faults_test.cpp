@@ -200,21 +200,43 @@ TEST(SettingsFaultsTest, AFailedSaveSaysSoInOneLine)
     }
 }
 
-// With the X server stopped the game waits in a display call: a termination signal still saves
-// the level at once, and ends the game soon after.
-TEST(SettingsFaultsTest, ATerminationSignalSavesTheLevelWhileTheDisplayIsStuck)
+// A termination signal closes the game as its window's close does: the exit's write reads the
+// file as the player left it, and a foreign file stays as it is. A signal handler once wrote a
+// copy made at the start over the player's changes. With the X server stopped, the game ends by
+// the signal, with the file untouched.
+TEST(SettingsFaultsTest, ATerminationSignalKeepsWhatThePlayerChangedInTheFile)
 {
     test::XServer server;
-    if (server.Display().empty()) GTEST_SKIP() << "no Xvfb to run an X server";
+    const std::string foreign(70000, 'x');
+    struct Case {
+        std::string change, expected;
+        bool stuck;
+    } cases[] = {{"printf '[Other]\\nx=1\\n' >>", "[Nastaveni]\nlevel=7\n[Other]\nx=1\n", false},
+                 {"head -c 70000 /dev/zero | tr '\\0' x >", foreign, false},
+                 {"printf '[Other]\\nx=1\\n' >>", "[Nastaveni]\nlevel = 7 \n[Other]\nx=1\n", true}};
+    for (const Case& c : cases) {
+        if (c.stuck && server.Display().empty()) GTEST_SKIP() << "no Xvfb to run an X server";
+        test::AppHarness app;
+        app.WriteSettings("[Nastaveni]\nlevel = 7 \n");
+        const std::string stop = c.stuck ? "kill -STOP " + std::to_string(server.Pid()) + "; sleep 0.5; " : "";
+        const std::string play = "(sleep 1.5; " + stop + c.change + " '" + app.SettingsFile() + "'; kill $$) & ";
+        std::string said;
+        std::vector<std::string> display;
+        if (c.stuck) display = {"SDL_VIDEODRIVER", server.Display()};
+        const test::Ending end = RunGame(app.Home(), said, play, display, 9000, SIGKILL);
+        if (c.stuck) kill(server.Pid(), SIGCONT);
+        EXPECT_EQ(end.signal, c.stuck ? SIGTERM : 0) << said;
+        EXPECT_TRUE(test::ReadFile(app.SettingsFile()) == c.expected) << c.change;
+    }
+}
+
+// A signal ignored when the game started (nohup, a shell's background job) stays ignored.
+TEST(SettingsFaultsTest, ASignalIgnoredAtTheStartDoesNotEndTheGame)
+{
     test::TempFolder home;
     std::string said;
-    // The game's shell stops the server two seconds on, then sends the game SIGTERM.
-    const std::string stopThenEnd = "(sleep 2; kill -STOP " + std::to_string(server.Pid()) + "; sleep 0.5; kill $$) & ";
-    const test::Ending end =
-        RunGame(home.Path(), said, stopThenEnd, {"SDL_VIDEODRIVER", server.Display()}, 9000, SIGKILL);
-    kill(server.Pid(), SIGCONT);
-    EXPECT_EQ(end.signal, SIGTERM) << said;
-    EXPECT_EQ(test::ReadFile(home.Path() + "/.local/share/Tamberlo/lorvex/settings.ini"), "[Nastaveni]\nlevel=1\n");
+    const std::string ignored = "trap '' HUP INT; (sleep 1; kill -HUP $$; kill -INT $$) & ";
+    EXPECT_EQ(RunGame(home.Path(), said, ignored, {}, 2500, SIGKILL).signal, SIGKILL) << said;
 }
 
 // Short of memory at start-up, at any limit: the game runs, or it ends with status 1 and one

@@ -8,7 +8,7 @@
 
 #include "gfx/bitmap_surface.h"
 #include "gfx/display.h"
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 #include "tests/support/display_fixture.h"
 
 namespace {

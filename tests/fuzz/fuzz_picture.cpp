@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gfx/bitmap_surface.h"
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 #include "tests/support/display_fixture.h"
 #include "tests/support/files.h"
 

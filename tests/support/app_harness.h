@@ -6,7 +6,7 @@
 
 #include "app/main_frame.h"
 #include "app/worm_app.h"
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 #include "tests/support/display_fixture.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"

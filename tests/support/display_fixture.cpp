@@ -95,9 +95,9 @@ void UseHeadlessPlatform(const char* videoDriver)
     platform_test::UseManualClock(true);
 }
 
-Display::Display(bool headless)
+Display::Display(bool headless, const char* driver)
 {
-    if (headless) UseHeadlessPlatform();
+    if (headless) UseHeadlessPlatform(driver);
     auto receive = [](void* owner, UINT message, WPARAM wParam, LPARAM lParam) {
         return static_cast<Display*>(owner)->WindowProc(message, wParam, lParam);
     };

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/ddraw.h"
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 #include "platform/winuser.h"
 
 namespace test {
@@ -30,9 +30,9 @@ COLORREF PixelToColor(std::uint16_t pixel);
 // its back buffer, as start-up makes them; all released at destruction.
 class Display {
 public:
-    // headless: on SDL's dummy driver with the test clock; otherwise on whatever
+    // headless: on SDL's dummy driver (or `driver`) with the test clock; otherwise on whatever
     // driver the environment names, with the real clock (for measuring).
-    explicit Display(bool headless = true);
+    explicit Display(bool headless = true, const char* driver = "dummy");
     ~Display();
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;

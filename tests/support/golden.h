@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/test_hooks.h"
+#include "tests/support/platform_hooks.h"
 
 namespace test {
 

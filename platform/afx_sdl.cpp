@@ -1,5 +1,5 @@
-// The framework on the Linux stand-ins: the window of a frame, the profile in a settings file,
-// and the program's run.
+// The framework on the SDL stand-ins, for Linux and the browser: the window of a frame, the
+// profile in a settings file, and the program's run.
 #include <string>
 
 #include "platform/afx.h"
@@ -48,20 +48,14 @@ void CWinApp::SetRegistryKey(const char* company)
     platform::RestoreStoredFile(gProfile.FilePath());
 }
 
-// What the exit would write, kept ready for a termination signal (the read value, or the
-// default where none is stored); so is every later value.
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    const int value = gProfile.GetInt(section, entry, defaultValue);
-    gProfile.PrepareForSignal(section, entry, value);
-    return static_cast<UINT>(value);
+    return static_cast<UINT>(gProfile.GetInt(section, entry, defaultValue));
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
-    platform::TraceCall("WriteProfileInt");
     if (!gRegistryKeySet) return FALSE;
-    gProfile.PrepareForSignal(section, entry, value);
     if (!gProfile.WriteInt(section, entry, value)) return FALSE;
     platform::StoreFile(gProfile.FilePath());
     return TRUE;
