@@ -70,7 +70,14 @@ bool LooksLikeText(const std::string& data)
 
 // What a read found: nothing to keep (no file, or none this user may read, or no regular
 // file), the text, or a file that is the player's and not the game's to replace.
-enum class Content { kNone, kText, kForeign };
+enum class Content { kNone, kText, kForeign, kUnreadable };
+
+// A file there that its own user may not read (mode 000 or 0200) was taken for none and replaced
+// with the level alone: it is the player's, as a file the game cannot read is.
+bool IsRefusedRead(int error)
+{
+    return error == EACCES || error == EPERM;
+}
 
 // Reads the whole file, bounded. kForeign for a file larger than the limit or not text: an
 // editor's UTF-16 or a stray NUL once made the next write replace the player's whole file.
@@ -88,6 +95,7 @@ Content ReadSettingsFile(const std::string& path, std::string& out)
                ((n = ::read(fd, &out[total], out.size() - total)) > 0 || (n < 0 && errno == EINTR)))
             total += static_cast<size_t>(std::max<ssize_t>(n, 0));
     }
+    if (fd < 0 && !path.empty() && IsRefusedRead(errno)) return Content::kUnreadable;
     if (fd >= 0) ::close(fd);
     out.resize(total);
     const bool text = total <= ProfileStore::kMaxFileSize && LooksLikeText(out);
@@ -450,8 +458,10 @@ bool Render(const std::string& folder, const char* section, const char* entry, i
     const std::string path = FilePathIn(folder);
     std::string old;
     // A file it cannot read is the player's: left as it is, the level kept for the session.
-    if (ReadSettingsFile(path, old) == Content::kForeign)
+    const Content found = ReadSettingsFile(path, old);
+    if (found == Content::kForeign)
         return NotSaved(entry, path, "is larger than 64 KiB or not text, and is left as it is");
+    if (found == Content::kUnreadable) return NotSaved(entry, path, "cannot be read, and is left as it is");
     const std::vector<std::string_view> lines = SplitLines(old);
     const std::string_view eol = LineEnd(lines);
     const Location loc = Locate(lines, section, entry);

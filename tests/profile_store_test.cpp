@@ -303,7 +303,7 @@ TEST_F(ProfileStoreTest, DefaultFolderComesFromTheDataHome)
 TEST_F(ProfileStoreTest, AWrittenFileIsAlwaysReadableAndWritableByItsOwner)
 {
     WriteRaw("[Nastaveni]\nlevel=7\n");
-    ASSERT_EQ(::chmod(SettingsPath().c_str(), 0), 0);
+    ASSERT_EQ(::chmod(SettingsPath().c_str(), 0400), 0);
     ASSERT_TRUE(ProfileStore(dir_).WriteInt("Nastaveni", "level", 9));
     struct stat st;
     ASSERT_EQ(::stat(SettingsPath().c_str(), &st), 0);
@@ -316,20 +316,24 @@ TEST_F(ProfileStoreTest, AWrittenFileIsAlwaysReadableAndWritableByItsOwner)
     EXPECT_EQ(st.st_mode & 07777, 0644u);
 }
 
-// A player's own mode-000 file: the first run cannot read it, but what it writes, the next reads.
-TEST_F(ProfileStoreTest, AnUnreadableFileLosesTheLevelOnlyOnce)
+// A file its own user may not read (mode 000 or 0200) is the player's: it is left as it is, the
+// level kept for the session, and one line says why. It was once replaced with the level alone.
+TEST_F(ProfileStoreTest, AFileItsUserMayNotReadIsLeftAsItIs)
 {
     WriteRaw("[Nastaveni]\nlevel=7\n");
-    ASSERT_EQ(::chmod(SettingsPath().c_str(), 0), 0);
     ASSERT_TRUE(test::GiveToUnprivileged(dir_));
     const std::string dir = dir_;
-    const int firstRead = test::RunUnprivileged([&dir] {
-        ProfileStore store(dir);
-        const int level = store.GetInt("Nastaveni", "level", 1);
-        return store.WriteInt("Nastaveni", "level", 5) ? level : 100;
-    });
-    EXPECT_EQ(firstRead, 1);
-    EXPECT_EQ(test::RunUnprivileged([&dir] { return ProfileStore(dir).GetInt("Nastaveni", "level", 1); }), 5);
+    for (const mode_t mode : {0000, 0200}) {
+        ASSERT_EQ(::chmod(SettingsPath().c_str(), mode), 0);
+        EXPECT_EQ(test::RunUnprivileged([&dir] {
+                      ProfileStore store(dir);
+                      return store.GetInt("Nastaveni", "level", 1) +
+                             (store.WriteInt("Nastaveni", "level", 5) ? 100 : 0);
+                  }),
+                  1);
+        ASSERT_EQ(::chmod(SettingsPath().c_str(), 0600), 0);
+        EXPECT_EQ(ReadRaw(), "[Nastaveni]\nlevel=7\n");
+    }
 }
 
 // Reading needs no write access: a read-only folder, or an immutable one, still gives level 7.
