@@ -9,9 +9,10 @@
 namespace platform {
 
 #ifdef __EMSCRIPTEN__
-// Puts the stored copy of the file back, unless the file is there already; before the first read.
+// Puts the stored copy of the file back whole, unless the file is there already; before the first
+// read. One over 64 KiB is then the store's to leave alone, as on Linux.
 void RestoreStoredFile(const std::string& path);
-// Stores a copy of the file as it now is; after every write. Where the browser refuses its
+// Stores a copy of the file as it now is, unless it is over 64 KiB; after every write. Where the browser refuses its
 // storage, the page says once that the level lasts only as long as the page.
 void StoreFile(const std::string& path);
 #else

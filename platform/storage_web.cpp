@@ -11,14 +11,17 @@
 namespace {
 
 // Each returns -1 where the browser refuses its storage (a privacy setting, a full quota).
+// StorageGet: 0 when nothing is stored, else the size the value needs with its NUL, the value
+// written into the buffer when that fits.
 // JavaScript, not C++: the formatter would split its operators.
 // clang-format off
 EM_JS(int, StorageGet, (const char* key, char* buffer, int size), {
     try {
         const value = window.localStorage.getItem(UTF8ToString(key));
         if (value === null) return 0;
-        if (lengthBytesUTF8(value) >= size) return 0;  // not a settings file this program wrote
-        return stringToUTF8(value, buffer, size) + 1;
+        const needed = lengthBytesUTF8(value) + 1;
+        if (needed <= size) stringToUTF8(value, buffer, size);
+        return needed;
     } catch (e) {
         return -1;
     }
@@ -56,6 +59,18 @@ bool ReadWhole(const std::string& path, std::string& data)
     return data.size() <= ProfileStore::kMaxFileSize;
 }
 
+// Whole, however large: a value over 64 KiB once read as absent, and the next save wrote over it.
+int ReadStoredValue(const std::string& key, std::string& data)
+{
+    data.assign(ProfileStore::kMaxFileSize + 1, '\0');
+    int stored;
+    // Again while it does not fit: another tab may store a larger one in between.
+    while ((stored = StorageGet(key.c_str(), &data[0], static_cast<int>(data.size()))) > static_cast<int>(data.size()))
+        data.assign(static_cast<size_t>(stored), '\0');
+    if (stored > 0) data.resize(static_cast<size_t>(stored - 1));
+    return stored;
+}
+
 }  // namespace
 
 namespace platform {
@@ -64,11 +79,9 @@ void RestoreStoredFile(const std::string& path)
 {
     std::string data;
     if (path.empty() || ReadWhole(path, data)) return;
-    data.assign(ProfileStore::kMaxFileSize + 1, '\0');
-    const int stored = StorageGet(path.c_str(), &data[0], static_cast<int>(data.size()));
+    const int stored = ReadStoredValue(path, data);
     if (stored < 0) SayStorageRefused();
     if (stored <= 0) return;
-    data.resize(static_cast<size_t>(stored - 1));
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data.data(), 1, data.size(), f);
         std::fclose(f);

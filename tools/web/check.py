@@ -7,11 +7,13 @@ Serves the folder on 127.0.0.1, opens it in Debian's Chromium over the DevTools 
 plays: the menu shows the menu picture, "one player" starts a round, a held key steers, Esc
 leaves a round, a crash lowers the level, which the browser's storage keeps over a reload,
 the picture fills the largest 4:3 part of windows of other shapes and follows their size,
-the exit button ends the game and the page says so; and, with the browser's storage refused
+the exit button ends the game and the page says so, a stored value over 64 KiB outlasts a save; and, with the browser's storage refused
 or without WebGL, the game still plays and the page says what is missing. Screenshots go to
 <folder>/shots/. Ends with a line "web: N passed, N failed".
 """
 import gzip
+import hashlib
+import json
 import os
 import shutil
 import sys
@@ -179,6 +181,21 @@ def main():
         page.shot("ended-1280x800")
         page.keep("ended-1280x800")
         check("the level is stored at the end as the last round left it", page.stored_level() == level, page.storage())
+
+        # Over 64 KiB it is no settings file the game wrote but the player's: Esc on the menu, which
+        # saves the level, leaves it as it was.
+        saved, put = page.storage(), "[Nastaveni]\nlevel=7\n" + "; the player's\n" * 5000
+        browser.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, {json.dumps(put)})")
+        page.resize(1280, 960)
+        page.open(reload=True)
+        menu = within(30, lambda: menu_shown(page, "menu-oversized"))
+        page.keep("menu-oversized")
+        page.key("Escape")
+        ended = within(10, lambda: page.visible("ended"))
+        digest = [(len(v), hashlib.sha256(v.encode()).hexdigest()[:16]) for v in (put, page.storage() or "")]
+        check("a stored value over 64 KiB is kept byte for byte when the game saves",
+              menu and ended and digest[0] == digest[1], f"put {digest[0]}, stored {digest[1]}")
+        browser.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, {json.dumps(saved)})")
         errors = page.collect()
         check("no error in the browser's console", not errors, errors[:3])
 
