@@ -14,8 +14,9 @@ target_link_libraries(web_sdl INTERFACE ${LORVEX_WEB_LIBS}/lib/libSDL2_ttf.a
                       ${LORVEX_WEB_LIBS}/lib/libfreetype.a ${LORVEX_WEB_LIBS}/lib/libSDL2.a)
 
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS platform/*.cpp)
-list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_(win32|posix)\\.cpp$")  # Windows' own, and a desktop process's
-add_library(lorvex_platform STATIC ${PLATFORM_SOURCES})
+list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_(win32|posix|desktop)\\.cpp$")  # Windows' and the desktop's own
+# Objects, not an archive: a definition made twice fails the link instead of one being picked.
+add_library(lorvex_platform OBJECT ${PLATFORM_SOURCES})
 target_include_directories(lorvex_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(lorvex_platform PRIVATE web_sdl lorvex_fonts PUBLIC lorvex_resources)
 

@@ -1,4 +1,4 @@
-// The display mode of old on a desktop: the picture full screen, or in a window the player may
+// The display mode of old on the desktop: the picture full screen, or in a window the player may
 // size; Alt+Enter trades one for the other at any moment.
 #include <algorithm>
 
