@@ -10,17 +10,18 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# What building the game needs; `play` asks for no more.
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# What building the game needs; `play` asks for no more. dpkg-dev reads the version from
+# packaging/changelog.
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core dpkg-dev)
 # What the tests, the benchmarks and the picture generator need besides.
 developer_packages=(libgtest-dev googletest libbenchmark-dev zlib1g-dev libsdl2-image-dev)
 # What building and checking the Debian package needs besides.
-package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
+package_packages=(file lintian desktop-file-utils appstream)
 # The validators the tests check the installed desktop entry and metadata with, and the X
 # server the test of a lost display connection runs.
 test_packages=(desktop-file-utils appstream xvfb)
 # What the Windows build and its check under wine (.ci/windows.sh) need.
-windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
+windows_packages=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
                   xdotool imagemagick unzip)
 # What the browser build (tools/web/build.sh) and its check in Chromium (.ci/web.sh) need:
 # dpkg-dev unpacks the libraries' source packages.
