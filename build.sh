@@ -27,13 +27,24 @@ windows_packages=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64 g++-mingw-w64-
 # dpkg-dev unpacks the libraries' source packages.
 web_packages=(cmake ninja-build emscripten dpkg-dev xz-utils fonts-dejavu-core chromium python3 imagemagick)
 
-# apt-get needs root; without root and without sudo, say what is missing and how to get it.
+# apt-get needs root; when this user cannot get it, say why, what is missing and how to get it.
 cannot_install() {
+  local why=$1
+  shift
   echo "Missing Debian packages: $*" >&2
-  echo "Installing them needs root or sudo, and this user has neither. Install them as root:" >&2
+  echo "Installing them needs root: $why. Install them as root:" >&2
   echo "  su -c 'apt-get update && apt-get install --no-install-recommends $*'" >&2
   echo "then run $0 again." >&2
   exit 1
+}
+
+# Whether the sudoers file refuses this user: sudo would ask the password and only then say
+# so. `sudo -nv` asks nothing; both a refused user and one who needs a password get status 1,
+# and only the refused one is told "may not run sudo" (in the C locale).
+sudo_refused() {
+  local answer
+  answer=$(LC_ALL=C sudo -nv 2>&1) && return 1
+  [[ $answer == *"may not run sudo"* ]]
 }
 
 install_missing() {
@@ -44,7 +55,8 @@ install_missing() {
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=()
   if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo > /dev/null || cannot_install "${missing[@]}"
+    command -v sudo > /dev/null || cannot_install "this user is not root and there is no sudo" "${missing[@]}"
+    sudo_refused && cannot_install "sudo does not let $(id -un) run commands as root" "${missing[@]}"
     sudo=(sudo)
   fi
   echo "Installing: ${missing[*]}"
