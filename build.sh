@@ -10,29 +10,41 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# What building the game needs; `play` asks for no more.
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# What building the game needs; `play` asks for no more. dpkg-dev reads the version from
+# packaging/changelog.
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core dpkg-dev)
 # What the tests, the benchmarks and the picture generator need besides.
 developer_packages=(libgtest-dev googletest libbenchmark-dev zlib1g-dev libsdl2-image-dev)
 # What building and checking the Debian package needs besides.
-package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
+package_packages=(file lintian desktop-file-utils appstream)
 # The validators the tests check the installed desktop entry and metadata with, and the X
 # server the test of a lost display connection runs.
 test_packages=(desktop-file-utils appstream xvfb)
 # What the Windows build and its check under wine (.ci/windows.sh) need.
-windows_packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
+windows_packages=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
                   xdotool imagemagick unzip)
 # What the browser build (tools/web/build.sh) and its check in Chromium (.ci/web.sh) need:
 # dpkg-dev unpacks the libraries' source packages.
 web_packages=(cmake ninja-build emscripten dpkg-dev xz-utils fonts-dejavu-core chromium python3 imagemagick)
 
-# apt-get needs root; without root and without sudo, say what is missing and how to get it.
+# apt-get needs root; when this user cannot get it, say why, what is missing and how to get it.
 cannot_install() {
+  local why=$1
+  shift
   echo "Missing Debian packages: $*" >&2
-  echo "Installing them needs root or sudo, and this user has neither. Install them as root:" >&2
+  echo "Installing them needs root: $why. Install them as root:" >&2
   echo "  su -c 'apt-get update && apt-get install --no-install-recommends $*'" >&2
   echo "then run $0 again." >&2
   exit 1
+}
+
+# Whether the sudoers file refuses this user: sudo would ask the password and only then say
+# so. `sudo -nv` asks nothing; both a refused user and one who needs a password get status 1,
+# and only the refused one is told "may not run sudo" (in the C locale).
+sudo_refused() {
+  local answer
+  answer=$(LC_ALL=C sudo -nv 2>&1) && return 1
+  [[ $answer == *"may not run sudo"* ]]
 }
 
 install_missing() {
@@ -43,7 +55,8 @@ install_missing() {
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=()
   if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo > /dev/null || cannot_install "${missing[@]}"
+    command -v sudo > /dev/null || cannot_install "this user is not root and there is no sudo" "${missing[@]}"
+    sudo_refused && cannot_install "sudo does not let $(id -un) run commands as root" "${missing[@]}"
     sudo=(sudo)
   fi
   echo "Installing: ${missing[*]}"

@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
-
 #include "platform/embedded_file.h"
 #include "tests/support/files.h"
+#include "tests/support/golden.h"
 #include "tests/support/process.h"
 
 namespace {
@@ -395,77 +394,18 @@ TEST(Icon, HoldsFourSquareEightBitImagesWithMasks)
 
 // ---- the icon as PNG files for desktops
 
-int PaethPredictor(int a, int b, int c)
+// The desktop icon of `size` pixels, as SDL_image reads it.
+test::Picture LoadIconPng(int size)
 {
-    int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) return a;
-    return pb <= pc ? b : c;
-}
-
-// An 8-bit RGBA PNG, decoded: every chunk's CRC checked, rows unfiltered.
-struct Png {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgba;
-    const uint8_t* At(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-    int Alpha(int x, int y) const { return At(x, y)[3]; }
-};
-
-bool DecodePng(const std::vector<uint8_t>& d, Png* png)
-{
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (d.size() < 8 || !std::equal(kSignature, kSignature + 8, d.begin())) return false;
-    std::vector<uint8_t> packed;
-    bool header = false, end = false;
-    for (size_t at = 8; !end;) {
-        if (at + 12 > d.size()) return false;
-        const uint32_t length = test::GetBe32(d, at);
-        if (length > d.size() - at - 12) return false;
-        const std::string type(d.begin() + at + 4, d.begin() + at + 8);
-        if (crc32(0, d.data() + at + 4, length + 4) != test::GetBe32(d, at + 8 + length)) return false;
-        const uint8_t* body = d.data() + at + 8;
-        if (type == "IHDR") {
-            if (length != 13 || body[8] != 8 || body[9] != 6 || body[12] != 0)
-                return false;  // 8-bit RGBA, no interlace
-            png->width = int(test::GetBe32(d, at + 8));
-            png->height = int(test::GetBe32(d, at + 12));
-            header = png->width > 0 && png->width <= 1024 && png->height > 0 && png->height <= 1024;
-        } else if (type == "IDAT") {
-            packed.insert(packed.end(), body, body + length);
-        }
-        end = type == "IEND";
-        at += 12 + length;
-    }
-    if (!header) return false;
-    const size_t stride = size_t(png->width) * 4;
-    std::vector<uint8_t> raw((stride + 1) * png->height);
-    uLongf rawSize = raw.size();
-    if (uncompress(raw.data(), &rawSize, packed.data(), packed.size()) != Z_OK || rawSize != raw.size()) return false;
-    png->rgba.assign(stride * png->height, 0);
-    for (int y = 0; y < png->height; ++y) {
-        const uint8_t filter = raw[(stride + 1) * y];
-        const uint8_t* in = &raw[(stride + 1) * y + 1];
-        uint8_t* row = &png->rgba[stride * y];
-        const uint8_t* up = y > 0 ? row - stride : nullptr;
-        for (size_t i = 0; i < stride; ++i) {
-            int a = i >= 4 ? row[i - 4] : 0, b = up ? up[i] : 0, c = (up && i >= 4) ? up[i - 4] : 0;
-            int pred = filter == 1   ? a
-                       : filter == 2 ? b
-                       : filter == 3 ? (a + b) / 2
-                       : filter == 4 ? PaethPredictor(a, b, c)
-                                     : 0;
-            if (filter > 4) return false;
-            row[i] = uint8_t(in[i] + pred);
-        }
-    }
-    return true;
-}
-
-Png LoadIconPng(int size)
-{
-    Png png;
     const std::string path = std::string(LORVEX_SOURCE_DIR) + "/res/lorvex-" + std::to_string(size) + ".png";
-    EXPECT_TRUE(DecodePng(ReadBytes(path), &png)) << path << " is not an 8-bit RGBA PNG";
-    return png;
+    // The header's bit depth and colour type: 8 bits, RGBA, as icon themes take them.
+    EXPECT_EQ(test::ReadFile(path).substr(24, 2), std::string("\x08\x06", 2)) << path << " is not 8-bit RGBA";
+    return test::ReadPng(path);
+}
+
+int Alpha(uint32_t pixel)
+{
+    return int(pixel >> 24);
 }
 
 struct Coverage {
@@ -473,14 +413,10 @@ struct Coverage {
     double Share() const { return double(soft + solid) / (clear + soft + solid); }
 };
 
-Coverage CoverageOf(const Png& png)
+Coverage CoverageOf(const test::Picture& png)
 {
     Coverage c;
-    for (int y = 0; y < png.height; ++y)
-        for (int x = 0; x < png.width; ++x) {
-            int a = png.Alpha(x, y);
-            (a == 0 ? c.clear : a == 255 ? c.solid : c.soft)++;
-        }
+    for (uint32_t pixel : png.pixels) (Alpha(pixel) == 0 ? c.clear : Alpha(pixel) == 255 ? c.solid : c.soft)++;
     return c;
 }
 
@@ -488,35 +424,34 @@ TEST(IconPng, EachSizeIsASquareWormWithSoftEdgesOnAClearGround)
 {
     for (int size : {16, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);
-        Png png = LoadIconPng(size);
+        const test::Picture png = LoadIconPng(size);
         ASSERT_EQ(png.width, size);
         ASSERT_EQ(png.height, size);
         for (int x : {0, size - 1})
-            for (int y : {0, size - 1}) EXPECT_EQ(png.Alpha(x, y), 0) << "corner " << x << "," << y;
+            for (int y : {0, size - 1}) EXPECT_EQ(Alpha(png.pixels[y * size + x]), 0) << "corner " << x << "," << y;
         Coverage c = CoverageOf(png);
         EXPECT_GT(c.Share(), 0.1);
         EXPECT_LT(c.Share(), 0.9);
         EXPECT_GT(c.soft, size) << "edges are smoothed, not cut by a one-bit mask";
-        int dirty = 0;  // clear pixels must be clear in every byte, for viewers that ignore alpha
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x)
-                if (png.Alpha(x, y) == 0) dirty += (png.At(x, y)[0] | png.At(x, y)[1] | png.At(x, y)[2]) != 0;
-        EXPECT_EQ(dirty, 0);
+        // Clear pixels must be clear in every byte, for viewers that ignore alpha.
+        EXPECT_EQ(std::count_if(png.pixels.begin(), png.pixels.end(),
+                                [](uint32_t pixel) { return Alpha(pixel) == 0 && pixel != 0; }),
+                  0);
     }
 }
 
 TEST(IconPng, LargeSizesAreDrawnAtTheirSizeNotScaledUp)
 {
-    const double share64 = CoverageOf(LoadIconPng(64)).Share();
+    const Coverage coverage64 = CoverageOf(LoadIconPng(64));
     for (int size : {128, 256}) {
         SCOPED_TRACE(size);
-        Png png = LoadIconPng(size);
+        const test::Picture png = LoadIconPng(size);
         ASSERT_EQ(png.width, size);
         Coverage c = CoverageOf(png);
         // The same worm: it covers the same share of the square.
-        EXPECT_NEAR(c.Share(), share64, 0.03);
+        EXPECT_NEAR(c.Share(), coverage64.Share(), 0.03);
         // Sharp: the soft rim stays about a pixel wide, as at 64 pixels, not blurred.
-        EXPECT_LT(double(c.soft) / size, 2.0 * CoverageOf(LoadIconPng(64)).soft / 64);
+        EXPECT_LT(double(c.soft) / size, 2.0 * coverage64.soft / 64);
         // Fine: colour changes fall anywhere, not only on the edges of blocks of
         // size / 64 pixels, as they would in a picture enlarged from 64 pixels
         // (drawn: (block - 1) / block of them fall inside blocks; enlarged: none).
@@ -524,7 +459,7 @@ TEST(IconPng, LargeSizesAreDrawnAtTheirSizeNotScaledUp)
         int changes = 0, insideBlocks = 0;
         for (int y = 0; y < size; ++y)
             for (int x = 1; x < size; ++x)
-                if (!std::equal(png.At(x, y), png.At(x, y) + 4, png.At(x - 1, y))) {
+                if (png.pixels[y * size + x] != png.pixels[y * size + x - 1]) {
                     ++changes;
                     insideBlocks += x % block != 0;
                 }
@@ -538,19 +473,13 @@ TEST(IconPng, TheWindowIconIsTheSixtyFourPixelOneAsSdlReadsIt)
     const std::vector<uint8_t> bmp = Embedded("128");
     SDL_Surface* file = SDL_LoadBMP_RW(SDL_RWFromConstMem(bmp.data(), static_cast<int>(bmp.size())), 1);
     ASSERT_NE(file, nullptr) << SDL_GetError();
-    SDL_Surface* icon = SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGBA32, 0);
+    test::Picture icon{file->w, file->h, std::vector<uint32_t>(size_t(file->w) * file->h)};
+    SDL_ConvertPixels(file->w, file->h, file->format->format, file->pixels, file->pitch, SDL_PIXELFORMAT_ARGB8888,
+                      icon.pixels.data(), file->w * 4);
     SDL_FreeSurface(file);
-    ASSERT_NE(icon, nullptr);
-    const Png png = LoadIconPng(64);
-    ASSERT_EQ(icon->w, png.width);
-    ASSERT_EQ(icon->h, png.height);
-    int differing = 0;
-    for (int y = 0; y < png.height; ++y)
-        for (int x = 0; x < png.width; ++x)
-            differing += !std::equal(png.At(x, y), png.At(x, y) + 4,
-                                     static_cast<const uint8_t*>(icon->pixels) + y * icon->pitch + x * 4);
-    EXPECT_EQ(differing, 0);
-    SDL_FreeSurface(icon);
+    const test::Picture png = LoadIconPng(64);
+    EXPECT_EQ(icon.width, png.width);
+    EXPECT_TRUE(icon.pixels == png.pixels) << "the window icon is not lorvex-64.png";
 }
 
 }  // namespace

@@ -75,11 +75,15 @@ Picture ScreenPictureOf(const std::string& name)
     return p;
 }
 
+Picture ReadPng(const std::string& path)
+{
+    SurfacePtr png(IMG_Load(path.c_str()), SDL_FreeSurface);
+    return png == nullptr ? Picture{} : PictureOf(png.get());
+}
+
 Picture Golden(const std::string& name, const Picture* behind)
 {
-    SurfacePtr png(IMG_Load(PathOf(name).c_str()), SDL_FreeSurface);
-    if (png == nullptr) return {};
-    Picture p = PictureOf(png.get());
+    Picture p = ReadPng(PathOf(name));
     const bool fill = behind != nullptr && behind->width == p.width && behind->height == p.height;
     for (size_t i = 0; i < p.pixels.size(); ++i)
         p.pixels[i] = (p.pixels[i] & kOpaque) == 0 && fill ? behind->pixels[i] : p.pixels[i] & kColour;

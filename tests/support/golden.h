@@ -23,6 +23,9 @@ Picture Enlarged(const Picture& picture, int factor);
 // The top 640 x 480 of one of the pictures in res/, in the display's 5-6-5 colours.
 Picture ScreenPictureOf(const std::string& name);
 
+// Any PNG file, its pixels 0xAARRGGBB with their alpha; empty when it cannot be read.
+Picture ReadPng(const std::string& path);
+
 // The reference tests/golden/<name>.png, its transparent pixels taken from `behind`: a
 // reference keeps only what differs from the screen's own picture, so the files stay small.
 // Empty when it cannot be read.

@@ -40,14 +40,9 @@ bool Run(const std::string& folder, std::string* error)
     for (const pm::Canvas& c : icons) sizes.push_back(&c);
     if (!pm::WriteFile(folder + "/lorvex.ico", pm::EncodeIco(sizes), error)) return false;
     if (!pm::WriteFile(folder + "/lorvex-64.bmp", pm::EncodeBmp(pm::DrawIconRgba(64)), error)) return false;
-    for (int size : pm::kIconPngSizes) {
-        std::vector<uint8_t> png = pm::EncodePng(pm::DrawIconRgba(size));
-        if (png.empty()) {
-            *error = "cannot compress the " + std::to_string(size) + " pixel icon";
+    for (int size : pm::kIconPngSizes)
+        if (!pm::WritePng(folder + "/lorvex-" + std::to_string(size) + ".png", pm::DrawIconRgba(size), error))
             return false;
-        }
-        if (!pm::WriteFile(folder + "/lorvex-" + std::to_string(size) + ".png", png, error)) return false;
-    }
     return true;
 }
 
