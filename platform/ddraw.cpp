@@ -26,6 +26,15 @@ int FloorDiv(long long a, long long b)
     return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b));
 }
 
+// Without a clipper a blit lies inside both surfaces, or it is refused whole: one reaching past
+// either wrote outside its pixels.
+bool LiesInsideBoth(const RECT& r, const SDL_Surface* from, DWORD x, DWORD y, const SDL_Surface* to)
+{
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= from->w &&
+           r.bottom <= from->h && x + static_cast<long long>(r.right - r.left) <= to->w &&
+           y + static_cast<long long>(r.bottom - r.top) <= to->h;
+}
+
 class Device;
 class Surface;
 
@@ -137,11 +146,7 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceSurface, RE
     if (lost || source->lost) return DDERR_SURFACELOST;
     SDL_Surface* from = source->pixels;
     const RECT r = sourceRect != nullptr ? *sourceRect : RECT{0, 0, from->w, from->h};
-    // Without a clipper a blit lies inside both surfaces, or it is refused whole.
-    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > from->w || r.bottom > from->h ||
-        x + static_cast<long long>(r.right - r.left) > pixels->w ||
-        y + static_cast<long long>(r.bottom - r.top) > pixels->h)
-        return E_FAIL;
+    if (!LiesInsideBoth(r, from, x, y, pixels)) return E_FAIL;
     SDL_SetColorKey(from, (flags & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasKey, source->key);
     SDL_Rect part{r.left, r.top, r.right - r.left, r.bottom - r.top};
     SDL_Rect to{static_cast<int>(x), static_cast<int>(y), part.w, part.h};

@@ -63,6 +63,13 @@ SDL_Surface* DecodePicture(const char* name, const unsigned char* data, size_t s
     return picture;
 }
 
+// What is no regular file, or too large for any picture, reads as no bytes: a device or a huge
+// file was read whole.
+bool IsPictureSized(const struct stat& info)
+{
+    return S_ISREG(info.st_mode) && info.st_size <= kMaxPictureFileBytes;
+}
+
 // ---- text
 
 SDL_Color ToSdl(COLORREF c)
@@ -106,10 +113,8 @@ HANDLE LoadImageA(HINSTANCE module, const char* name, UINT type, int /*cx*/, int
     if ((flags & LR_LOADFROMFILE) != 0 && module == nullptr) {
         struct stat info {};
         if (stat(name, &info) != 0) return nullptr;
-        // What is no regular file, or too large for any picture, reads as no bytes.
-        const bool readable = S_ISREG(info.st_mode) && info.st_size <= kMaxPictureFileBytes;
         size_t size = 0;
-        void* bytes = readable ? SDL_LoadFile(name, &size) : nullptr;
+        void* bytes = IsPictureSized(info) ? SDL_LoadFile(name, &size) : nullptr;
         picture = DecodePicture(name, static_cast<const unsigned char*>(bytes), size);
         SDL_free(bytes);
     } else if ((flags & LR_LOADFROMFILE) == 0 && module == &gModule) {

@@ -87,6 +87,20 @@ bool WaylandUnreachable()
     return !(display != nullptr && display[0] == '/') && !(runtime != nullptr && runtime[0] == '/');
 }
 
+// Started with a standard stream closed, the next file opened took its number: the display
+// connection became descriptor 2, a library's message went into it and the game hung.
+void OpenClosedStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDWR);
+}
+
+// A file size limit below the settings file's killed the save half-way: a failed write instead.
+void FailWritesPastTheSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 bool IsUsableDriver(const std::string& name)
 {
     if (name == "wayland") return !WaylandUnreachable();
@@ -101,15 +115,12 @@ void PrepareProcess()
 {
     static bool prepared = false;
     if (std::exchange(prepared, true)) return;
-    // Started with a standard stream closed, the next file opened took its number: the display
-    // connection became descriptor 2, a library's message went into it and the game hung.
-    for (int fd = 0; fd <= 2; ++fd)
-        if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDWR);
+    OpenClosedStandardStreams();
+    // A closed terminal (SIGHUP) ended the game at once: it closes the window as SIGTERM does.
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) CatchUnlessIgnored(signal, CloseOnTermination);
     // A broken connection ended the game at once: it closes the window instead.
     CatchUnlessIgnored(SIGPIPE, CloseOnSignal);
-    // A file size limit below the settings file's killed the save half-way: a failed write instead.
-    std::signal(SIGXFSZ, SIG_IGN);
+    FailWritesPastTheSizeLimit();
     std::atexit(AbandonDisplayUnlessShutDown);
 }
 

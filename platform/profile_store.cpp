@@ -105,6 +105,22 @@ Content ReadSettingsFile(const std::string& path, std::string& out)
     return found;
 }
 
+// A file the game cannot read is the player's: left as it is, the level kept for the session.
+// The next save once replaced it whole. nullptr for a file the game may rewrite.
+const char* WhyLeftAsItIs(Content found)
+{
+    if (found == Content::kForeign) return "is larger than 64 KiB or not text, and is left as it is";
+    return found == Content::kUnreadable ? "cannot be read, and is left as it is" : nullptr;
+}
+
+// What the program writes, it must read back: a file past the read limit would be rejected at
+// the next start, and the level was once left unsaved here without a word. The player's other
+// lines are theirs to shorten.
+bool GrowsPastTheReadLimit(const std::string& file)
+{
+    return file.size() > ProfileStore::kMaxFileSize;
+}
+
 // Lines with their ends: LF, CR LF, or CR alone as an older editor writes them.
 std::vector<std::string_view> SplitLines(std::string_view data)
 {
@@ -314,11 +330,7 @@ bool Render(const std::string& folder, const char* section, const char* entry, i
     if (missing) return NotSaved(entry, at, "is missing");
     const std::string path = FilePathIn(folder);
     std::string old;
-    // A file it cannot read is the player's: left as it is, the level kept for the session.
-    const Content found = ReadSettingsFile(path, old);
-    if (found == Content::kForeign)
-        return NotSaved(entry, path, "is larger than 64 KiB or not text, and is left as it is");
-    if (found == Content::kUnreadable) return NotSaved(entry, path, "cannot be read, and is left as it is");
+    if (const char* why = WhyLeftAsItIs(ReadSettingsFile(path, old))) return NotSaved(entry, path, why);
     const std::vector<std::string_view> lines = SplitLines(old);
     const std::string_view eol = LineEnd(lines);
     const Location loc = Locate(lines, section, entry);
@@ -334,10 +346,7 @@ bool Render(const std::string& folder, const char* section, const char* entry, i
         if (loc.entryLine < 0 && index == loc.lastContentLine) (out += entryText) += eol;
     }
     if (loc.lastContentLine < 0) ((((out += "[") += section) += "]") += eol) += entryText, out += eol;
-    // What the program writes, it must read back: a file past the read limit would be rejected
-    // at the next start. The player's other lines are theirs to shorten; the level was once
-    // left unsaved here without a word.
-    if (out.size() > ProfileStore::kMaxFileSize)
+    if (GrowsPastTheReadLimit(out))
         return NotSaved(entry, path,
                         "would grow past the 64 KiB a settings file may have; remove some of its other lines");
     const char* refused = settings_folder::FinalTarget(path, target);

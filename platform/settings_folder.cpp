@@ -65,6 +65,15 @@ const char* CheckFolder(const std::string& path, std::string& real, bool& missin
     return hops == 0 || IsOwnFolder(real, false) ? nullptr : "is a link to a folder that others may change";
 }
 
+// Root with another user's HOME (sudo -E): SDL made ~/.local/share root's, locking the user out,
+// so nothing is made or written there.
+bool IsRootInAnotherUsersHome()
+{
+    const char* home = std::getenv("HOME");
+    struct stat st;
+    return ::geteuid() == 0 && home != nullptr && ::stat(home, &st) == 0 && st.st_uid != 0;
+}
+
 }  // namespace
 
 std::string FolderOf(const std::string& path)
@@ -108,10 +117,8 @@ std::string DataHome()
 // `missing` when the way ends before `folder`, all that exists being fine.
 bool CheckWay(std::string folder, std::string& at, const char*& why, bool& missing)
 {
-    const char* home = std::getenv("HOME");
-    struct stat st;
-    if (::geteuid() == 0 && home != nullptr && ::stat(home, &st) == 0 && st.st_uid != 0) {
-        at = home;
+    if (IsRootInAnotherUsersHome()) {
+        at = std::getenv("HOME");
         why = "belongs to another user";
         return false;
     }

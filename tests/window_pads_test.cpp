@@ -111,6 +111,8 @@ TEST(WindowTest, AltEnterSwitchesAtOnceKeepingHeldKeysAndTheChoiceHoldsForTheNex
     }
     EXPECT_TRUE(fullScreen());
     EXPECT_EQ(app.Frame()->gameScreen->worms[0].turn, -1);  // still held
+    // Written as it is made: a kill from here on loses nothing.
+    EXPECT_NE(test::ReadFile(app.SettingsFile()).find("[Display]\nwindow=0\n"), std::string::npos);
     PushAltEnter();
     platform_test::PushKey(SDL_SCANCODE_LEFT, false);
     app.Ticks(2);
