@@ -1,6 +1,7 @@
 #pragma once
 
-// Shared between the stand-ins of platform/ only; game code never includes this.
+// Shared between the stand-ins of platform/, and the test build's seams that reach them
+// (tests/support/platform_hooks.cpp); game code never includes this.
 
 #include <SDL.h>
 

@@ -2,6 +2,8 @@
 
 // What tests need from the platform layer and the program never uses: a clock the
 // test advances, pushed input, injected faults, a trace of calls and the frame read back.
+// Only the test build has them (platform_hooks.cpp, seam_objects.cpp), on the platform's own
+// calls wrapped at link time; the shipped program's sources hold none of them.
 
 #include <cstdint>
 #include <string>
