@@ -41,6 +41,7 @@ class Surface;
 // Registries outlive every static object that may still release into them at exit.
 std::vector<Surface*>& gSurfaces = *new std::vector<Surface*>;
 Device* gScreen = nullptr;  // the device in a display mode
+Uint64 gPictureChangedAt = 0;
 
 class Surface final : public IDirectDrawSurface {
 public:
@@ -161,6 +162,7 @@ HRESULT Surface::Flip(IDirectDrawSurface*, DWORD)
     // A frame already on the screen is not shown again: an idle screen costs nothing.
     if (device != nullptr && device->screen.shown && !RowsDiffer(pixels, back->pixels, 0, pixels->h)) return DD_OK;
     std::swap(pixels, back->pixels);
+    if (device != nullptr) gPictureChangedAt = SDL_GetTicks64();
     if (device != nullptr) device->screen.Present(pixels, back->pixels);
     return DD_OK;
 }
@@ -284,6 +286,11 @@ bool PictureSize(int* width, int* height)
     *width = gScreen->screen.width;
     *height = gScreen->screen.height;
     return true;
+}
+
+Uint64 PictureChangedAt()
+{
+    return gPictureChangedAt;
 }
 
 // The picture pixel whose drawn area holds the centre of window pixel (x, y); over the

@@ -46,6 +46,8 @@ bool PictureSize(int* width, int* height);
 // bars), and back to the window pixel at the middle of a picture pixel.
 void PicturePointOf(int* x, int* y);
 void WindowPointOf(int* x, int* y);
+// When the picture on the screen last changed, on SDL's clock.
+Uint64 PictureChangedAt();
 
 // The keyboard as the main window's events leave it.
 struct Keyboard {
@@ -63,6 +65,11 @@ void OpenPads();
 void ClosePads();
 // What a pad event means for the table of keys; true when it makes a key message as well.
 bool TranslatePad(const SDL_Event& event, unsigned* virtualKey, bool* down);
+// Fingers on the picture steer as the keys do (platform/touch.cpp); true when a touch makes a key
+// message as well. Focus lost, every finger lets go. The frame's messages tell it how many worms play.
+bool TranslateTouch(const SDL_Event& event, unsigned* virtualKey, bool* down);
+void LetGoOfTouches();
+void NoteMessage(UINT message, WPARAM wParam);
 
 // Full screen, or a window the player may size: the command line asks, or the choice of the
 // last run; Alt+Enter switches at any time.

@@ -61,6 +61,7 @@ bool Valid(HWND window)
 
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    platform::NoteMessage(message, wParam);
     return window->procedure(window->owner, message, wParam, lParam);
 }
 
@@ -76,9 +77,10 @@ LPARAM PicturePoint(int x, int y)
     return static_cast<LPARAM>(static_cast<DWORD>((x & 0xFFFF) | ((y & 0xFFFF) << 16)));
 }
 
-void ReleaseKeyboardKeys()
+void ReleaseKeysAndTouches()
 {
     for (unsigned dik = 0; dik < 256; ++dik) platform::HoldKey(dik, kKeyboardHolder, false);
+    platform::LetGoOfTouches();
 }
 
 bool TranslateKey(const SDL_KeyboardEvent& key, MSG* out)
@@ -130,7 +132,7 @@ void OnWindowEvent(const SDL_WindowEvent& w)
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys held while the focus leaves would otherwise stay down for ever.
         gKeyboard.focus = false;
-        ReleaseKeyboardKeys();
+        ReleaseKeysAndTouches();
         ++gKeyboard.focusLosses;
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: platform::RepaintScreen(); break;
@@ -138,12 +140,12 @@ void OnWindowEvent(const SDL_WindowEvent& w)
     }
 }
 
-bool TranslatePadEvent(const SDL_Event& e, MSG* out)
+bool TranslatePadOrTouch(const SDL_Event& e, MSG* out)
 {
-    unsigned virtualKey = 0;
+    unsigned key = 0;
     bool down = false;
-    if (!platform::TranslatePad(e, &virtualKey, &down)) return false;
-    *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0};
+    if (!platform::TranslatePad(e, &key, &down) && !platform::TranslateTouch(e, &key, &down)) return false;
+    *out = MSG{gWindow, down ? WM_KEYDOWN : WM_KEYUP, key, 0};
     return true;
 }
 
@@ -160,7 +162,7 @@ bool Translate(const SDL_Event& e, MSG* out)
     case SDL_WINDOWEVENT: OnWindowEvent(e.window); return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET: platform::OnRenderReset(); return false;
-    default: return TranslatePadEvent(e, out);
+    default: return TranslatePadOrTouch(e, out);
     }
 }
 
@@ -224,6 +226,7 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
     gKeyboard.focus = true;
     std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
     std::memset(gKeyHolders, 0, sizeof gKeyHolders);
+    platform::LetGoOfTouches();
     return gWindow;
 }
 

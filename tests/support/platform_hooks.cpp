@@ -236,6 +236,21 @@ void PushMouseButton(int x, int y, bool left, bool down, int clicks)
     SDL_PushEvent(&e);
 }
 
+void PushFinger(int finger, int x, int y, unsigned sdlEventType)
+{
+    SDL_Event e{};
+    e.type = sdlEventType;
+    e.tfinger.touchId = 1;
+    e.tfinger.fingerId = finger;
+    WindowPointOf(&x, &y);
+    int w = 1;
+    int h = 1;
+    SDL_GetWindowSize(platform::SdlWindowOf(platform::MainWindow()), &w, &h);
+    e.tfinger.x = (static_cast<float>(x) + 0.5f) / static_cast<float>(w);
+    e.tfinger.y = (static_cast<float>(y) + 0.5f) / static_cast<float>(h);
+    SDL_PushEvent(&e);
+}
+
 void PushQuit()
 {
     SDL_Event e{};

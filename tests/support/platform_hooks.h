@@ -79,6 +79,8 @@ std::vector<std::uint32_t> ScaledFrames(const std::vector<Frame>& frames, int wi
 void PushKey(unsigned sdlScancode, bool down, bool repeat = false);
 void PushMouseMove(int x, int y);
 void PushMouseButton(int x, int y, bool left, bool down, int clicks = 1);
+// A finger of a touch screen that covers the window: SDL_FINGERDOWN, SDL_FINGERMOTION or SDL_FINGERUP.
+void PushFinger(int finger, int x, int y, unsigned sdlEventType);
 void PushQuit();
 void PushWindowEvent(int sdlWindowEventId);  // SDL_WINDOWEVENT_* on the main window
 // Cursor display count as ShowCursor keeps it.
