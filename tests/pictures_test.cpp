@@ -124,9 +124,9 @@ int RunGenerator(const std::vector<std::string>& args, const std::string& output
     return test::RunProgram(command).status;
 }
 
-const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",   "IDB_MENU.bmp",   "IDB_ABOUT.bmp",
-                                "lorvex.ico",     "lorvex-64.bmp", "lorvex-16.png",  "lorvex-32.png",
-                                "lorvex-48.png",  "lorvex-64.png", "lorvex-128.png", "lorvex-256.png"};
+const char* const kOutputs[] = {"IDB_GROUND.bmp", "IDB_HRA.bmp",    "IDB_MENU.bmp",   "IDB_ABOUT.bmp", "lorvex.ico",
+                                "lorvex-64.bmp",  "lorvex-16.png",  "lorvex-32.png",  "lorvex-48.png", "lorvex-64.png",
+                                "lorvex-128.png", "lorvex-192.png", "lorvex-256.png", "lorvex-512.png"};
 
 TEST(PictureGenerator, RedrawsTheCommittedFilesByteForByte)
 {

@@ -1,7 +1,7 @@
 // picture_maker <output-folder>: draws the game's pictures and icon and
 // writes them as IDB_GROUND.bmp, IDB_HRA.bmp, IDB_MENU.bmp, IDB_ABOUT.bmp
-// and lorvex.ico, the window icon as lorvex-64.bmp, and the icon for desktops
-// as lorvex-<size>.png.
+// and lorvex.ico, the window icon as lorvex-64.bmp, and the icon for desktops and
+// the browser's web app as lorvex-<size>.png.
 
 #include <cstdio>
 #include <string>

@@ -19,7 +19,8 @@ bool DrawAbout(TextRenderer& text, Canvas* out, std::string* error);
 std::vector<Canvas> DrawIcons();  // 16, 32, 48 and 64 pixels, for the program's icon file
 // The icon in full colour with soft edges, drawn at `size` pixels square.
 RgbaImage DrawIconRgba(int size);
-constexpr int kIconPngSizes[] = {16, 32, 48, 64, 128, 256};
+// The desktop's sizes, and 192 and 512 for the browser's installed web app.
+constexpr int kIconPngSizes[] = {16, 32, 48, 64, 128, 192, 256, 512};
 
 // One 640 x 30 strip of button frames at row top: raised, hover, pressed,
 // invisible, and the unused magenta tail from x 600.
