@@ -79,13 +79,9 @@ TEST(PadsTest, TwoPadsSteerARoundAndAPadPulledOutLetsGoAtOnce)
     EXPECT_EQ(app.Frame()->currentScreen, app.Frame()->menuScreen);
 }
 
-void Touch(int finger, int x, int y, Uint32 type)
-{
-    platform_test::PushFinger(finger, x, y, type);
-}
-
 TEST(TouchTest, FingersSteerOneWormByHalvesTwoByQuartersAndATapOnceTheCrashStandsStillIsSpace)
 {
+    using platform_test::PushFinger;
     test::AppHarness app;
     char* options[] = {const_cast<char*>("lorvex"), const_cast<char*>("--window")};
     ASSERT_EQ(AfxReadOptions(2, options), -1);
@@ -93,8 +89,8 @@ TEST(TouchTest, FingersSteerOneWormByHalvesTwoByQuartersAndATapOnceTheCrashStand
     CMainFrame* frame = app.Frame();
     SDL_SetWindowSize(platform::SdlWindowOf(frame->m_hWnd), 1000, 500);  // bars beside the picture
     platform_test::PushMouseMove(320, 160);
-    Touch(0, 320, 160, SDL_FINGERDOWN);
-    Touch(0, 320, 160, SDL_FINGERUP);
+    PushFinger(0, 320, 160, SDL_FINGERDOWN);
+    PushFinger(0, 320, 160, SDL_FINGERUP);
     app.Ticks(1);
     EXPECT_EQ(frame->menuScreen->singleButton->state, 0);  // no hover left under a lifted finger
 
@@ -102,7 +98,7 @@ TEST(TouchTest, FingersSteerOneWormByHalvesTwoByQuartersAndATapOnceTheCrashStand
     const WormRecord* worms = frame->gameScreen->worms;
     std::vector<int> turns;
     const auto step = [&](int finger, int x, Uint32 type) {
-        Touch(finger, x, 240, type);
+        PushFinger(finger, x, 240, type);
         app.Ticks(1);
         turns.push_back(worms[0].turn * 10 + worms[1].turn);
     };
@@ -121,17 +117,17 @@ TEST(TouchTest, FingersSteerOneWormByHalvesTwoByQuartersAndATapOnceTheCrashStand
     step(3, 80, SDL_FINGERDOWN);
     step(4, 400, SDL_FINGERDOWN);
     step(5, 80, SDL_FINGERDOWN);  // a fifth holds nothing
-    Touch(3, 80, 240, SDL_FINGERUP);
+    PushFinger(3, 80, 240, SDL_FINGERUP);
     step(4, 400, SDL_FINGERUP);
     EXPECT_EQ(turns, (std::vector<int>{-10, 10, 0, 10, 0, 1, 11, 9, -11, -11, 11}));
 
-    for (int finger : {0, 1, 2, 5}) Touch(finger, 0, 0, SDL_FINGERUP);
+    for (int finger : {0, 1, 2, 5}) PushFinger(finger, 0, 0, SDL_FINGERUP);
     for (int i = 0; i < 200 && frame->gameScreen->running; ++i) app.Ticks(1);
     const auto tap = [&] {
-        Touch(6, 320, 240, SDL_FINGERDOWN);
+        PushFinger(6, 320, 240, SDL_FINGERDOWN);
         app.Pump();
         app.Advance(200);
-        Touch(6, 320, 240, SDL_FINGERUP);
+        PushFinger(6, 320, 240, SDL_FINGERUP);
         app.Pump();
     };
     tap();  // the crash still plays
@@ -139,6 +135,7 @@ TEST(TouchTest, FingersSteerOneWormByHalvesTwoByQuartersAndATapOnceTheCrashStand
     app.Ticks(8);
     tap();
     EXPECT_EQ(frame->currentScreen, frame->menuScreen);
+    ASSERT_EQ(AfxReadOptions(1, options), -1);  // the next start as the last
 }
 
 void PushAltEnter()
