@@ -2,7 +2,8 @@
 # on the same SDL2 stand-ins of platform/ as on Linux, with the browser's own parts
 # (platform/*_web.cpp) beside them, linked with SDL2, SDL2_ttf and FreeType built for
 # WebAssembly from Debian's source packages (tools/web/build-libs.sh). The output folder then
-# holds what a web host serves: index.html, lorvex.js, lorvex.wasm and the icon.
+# holds what a web host serves: index.html, lorvex.js, lorvex.wasm, the icons, the web app's
+# manifest and (written by tools/web/build.sh, named for the build) its service worker.
 
 set(LORVEX_WEB_LIBS "" CACHE PATH "Folder with lib/ and include/SDL2 of the WebAssembly libraries")
 if(NOT EXISTS "${LORVEX_WEB_LIBS}/lib/libSDL2.a")
@@ -29,6 +30,10 @@ target_link_options(lorvex PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sTOTAL_STACK=1048576
   -lEGL -lGL)
 
-# The page and its icon beside the program.
+# The page, its icons and the manifest that makes it an installable app, beside the program.
 configure_file(tools/web/index.html ${PROJECT_BINARY_DIR}/index.html COPYONLY)
+configure_file(tools/web/lorvex.webmanifest ${PROJECT_BINARY_DIR}/lorvex.webmanifest COPYONLY)
 configure_file(res/lorvex-64.png ${PROJECT_BINARY_DIR}/lorvex.png COPYONLY)
+foreach(size 192 512)
+  configure_file(res/lorvex-${size}.png ${PROJECT_BINARY_DIR}/lorvex-${size}.png COPYONLY)
+endforeach()
