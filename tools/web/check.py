@@ -1,10 +1,10 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Plays the browser build in headless Chromium and checks what a player sees.
 
     tools/web/check.py [build-web]        (run by .ci/web.sh after ./build.sh web)
 
-Serves the folder on 127.0.0.1, opens it in Debian's Chromium over the DevTools protocol and
-plays: the menu shows the menu picture, "one player" starts a round, a held key steers, Esc
+Serves the folder on 127.0.0.1, opens it in Debian's Chromium through Selenium and chromedriver
+and plays: the menu shows the menu picture, "one player" starts a round, a held key steers, Esc
 leaves a round, a crash lowers the level, which the browser's storage keeps over a reload,
 the picture fills the largest 4:3 part of windows of other shapes and follows their size,
 the exit button ends the game and the page says so, a stored value over 64 KiB outlasts a save; and, with the browser's storage refused
@@ -20,10 +20,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from devtools import Browser  # noqa: E402
 from game_page import (EXIT, MIDDLE_REGIONS, ONE_PLAYER, ROOT, SETTINGS_KEY, TWO_PLAYERS, WORK,  # noqa: E402
-                       DRAW_TIMES, Page, frame_still, level_box, menu_shown, same_as, same_images,
-                       serve, within, worm_at_start)
+                       DRAW_TIMES, Page, browser, frame_still, level_box, menu_shown, same_as,
+                       same_images, serve, within, worm_at_start)
 
 SITE = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build-web"))
 SHOTS = os.path.join(SITE, "shots")
@@ -58,7 +57,7 @@ def bars_black(page):
     points = [(x - 1, y + h // 2), (x - 1, y + 3), (x + w, y + h - 3)] if w < page.width else \
              [(x + w // 2, y - 1), (x + 3, y - 1), (x + w - 3, y + h)]
     points += [(0, 0), (page.width - 1, page.height - 1)]
-    return all(max(page.b.pixel(px / page.scale, py / page.scale)) <= 8 for px, py in points)
+    return all(max(page.pixel(px / page.scale, py / page.scale)) <= 8 for px, py in points)
 
 
 def first_menu_frame(page):
@@ -67,7 +66,7 @@ def first_menu_frame(page):
     page.open(reload=True)
     if not within(30, lambda: menu_shown(page)):
         return None, None
-    times = page.b.evaluate("window.drawTimes || []") or [None]
+    times = page.evaluate("window.drawTimes || []") or [None]
     return times[0] / 1000, times[-1] / 1000
 
 
@@ -83,7 +82,8 @@ def served_files():
         print(f"  {name:12} {len(data):9} bytes, {packed:9} gzipped")
     print(f"  {'in all':12} {'':15} {total:9} gzipped")
     check("build-web/ holds the page and what it loads, nothing else",
-          names == ["index.html", "lorvex.js", "lorvex.png", "lorvex.wasm"], names)
+          names == ["index.html", "lorvex-192.png", "lorvex-512.png", "lorvex.js", "lorvex.png", "lorvex.wasm",
+                    "lorvex.webmanifest", "service-worker.js"], names)
     check("and gzipped it is at most 1.5 MB", total <= 1_500_000, total)
 
 
@@ -95,20 +95,19 @@ def main():
     os.makedirs(SHOTS, exist_ok=True)
 
     profile = os.path.join(WORK, "profile")
-    browser = Browser(1920, 1080, profile=profile)
-    page = Page(browser, url)
+    driver = browser(1920, 1080, profile=profile)
+    page = Page(driver, url)
     page.shots = SHOTS
     try:
-        browser.attach_page()
-        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": DRAW_TIMES})
+        page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": DRAW_TIMES})
         page.resize(1280, 960)  # the picture at twice its size: compared pixel for pixel
         page.open()
         check("the page loads and the menu shows the menu picture", within(30, lambda: menu_shown(page)))
         check("the page is titled and the canvas has the window's size",
-              browser.evaluate("[document.title, canvas.width, canvas.height].join()") == "Lorvex,1280,960")
+              page.evaluate("[document.title, canvas.width, canvas.height].join()") == "Lorvex,1280,960")
 
         # A stored level of 5: a round scoring nothing lowers it to 4.
-        browser.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, '[Nastaveni]\\nlevel=5\\n')")
+        page.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, '[Nastaveni]\\nlevel=5\\n')")
         page.open(reload=True)
         within(30, lambda: menu_shown(page))
         level5 = level_box(page, "menu-level5")
@@ -155,8 +154,8 @@ def main():
             page.resize(width, height, scale)
             x, y, w, h = page.place()
             canvas = f"{width * scale},{height * scale}"
-            shown = within(10, lambda: browser.evaluate("[canvas.width, canvas.height].join()") == canvas
-                           and menu_shown(page, "menu-" + size, fuzz="12%", share=0.03))
+            shown = within(10, lambda: page.evaluate("[canvas.width, canvas.height].join()") == canvas
+                           and menu_shown(page, "menu-" + size, fuzz=0.12, share=0.03))
             page.keep("menu-" + size)
             check(f"at {size} the menu fills the {w}x{h} picture at ({x},{y}), black beside it",
                   shown and bars_black(page))
@@ -166,16 +165,16 @@ def main():
             page.shot("round-" + size)
             page.keep("round-" + size)
             page.key("Escape")
-            within(10, lambda: menu_shown(page, "menu-" + size, fuzz="12%", share=0.03))
+            within(10, lambda: menu_shown(page, "menu-" + size, fuzz=0.12, share=0.03))
 
         level = page.stored_level()
         page.click(*EXIT)
-        ended = within(10, lambda: page.visible("ended") and not browser.evaluate("!canvas.hidden"))
+        ended = within(10, lambda: page.visible("ended") and not page.evaluate("!canvas.hidden"))
         page.shot("ended-1920x1080")
         page.keep("ended-1920x1080")
         check("the exit button ends the game and the page says so, with a way to start again",
-              ended and "The game has ended." in browser.evaluate("document.body.innerText")
-              and browser.evaluate("document.getElementById('again').textContent") == "Play again")
+              ended and "The game has ended." in page.evaluate("document.body.innerText")
+              and page.evaluate("document.getElementById('again').textContent") == "Play again")
         page.resize(1280, 800)
         time.sleep(0.3)
         page.shot("ended-1280x800")
@@ -185,7 +184,7 @@ def main():
         # Over 64 KiB it is no settings file the game wrote but the player's: Esc on the menu, which
         # saves the level, leaves it as it was.
         saved, put = page.storage(), "[Nastaveni]\nlevel=7\n" + "; the player's\n" * 5000
-        browser.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, {json.dumps(put)})")
+        page.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, {json.dumps(put)})")
         page.resize(1280, 960)
         page.open(reload=True)
         menu = within(30, lambda: menu_shown(page, "menu-oversized"))
@@ -195,12 +194,12 @@ def main():
         digest = [(len(v), hashlib.sha256(v.encode()).hexdigest()[:16]) for v in (put, page.storage() or "")]
         check("a stored value over 64 KiB is kept byte for byte when the game saves",
               menu and ended and digest[0] == digest[1], f"put {digest[0]}, stored {digest[1]}")
-        browser.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, {json.dumps(saved)})")
+        page.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, {json.dumps(saved)})")
         errors = page.collect()
         check("no error in the browser's console", not errors, errors[:3])
 
         # The browser's storage refused: the game plays, and the page says so once.
-        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source":
+        page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source":
                      "Object.defineProperty(window, 'localStorage', {get() {"
                      " throw new DOMException('refused', 'SecurityError'); }});"})
         page.resize(1280, 960)
@@ -209,25 +208,24 @@ def main():
         page.click(*ONE_PLAYER)
         check("with the storage refused the game plays and the page says so",
               menu and within(5, lambda: worm_at_start(page)) and page.visible("notice") and
-              "level lasts only until the page is closed" in browser.evaluate("document.getElementById('notice').textContent"),
-              browser.evaluate("[innerWidth, innerHeight, canvas.width, canvas.height].join()"))
+              "level lasts only until the page is closed" in page.evaluate("document.getElementById('notice').textContent"),
+              page.evaluate("[innerWidth, innerHeight, canvas.width, canvas.height].join()"))
         page.shot("nostorage")
         page.keep("nostorage")
         page.key("Escape")
         within(10, lambda: menu_shown(page, "menu-nostorage", regions=MIDDLE_REGIONS))
         page.key("Escape")
         check("Esc on the menu ends the game, and the page says so",
-              within(10, lambda: page.visible("ended") and not browser.evaluate("!canvas.hidden")))
+              within(10, lambda: page.visible("ended") and not page.evaluate("!canvas.hidden")))
     finally:
-        browser.close()
+        driver.quit()
 
     # The browser started again, without WebGL: SDL draws with its software renderer, and the
     # page says WebGL is off.
-    browser = Browser(1280, 960, ["--disable-3d-apis"], profile=profile)
-    page = Page(browser, url)
+    driver = browser(1280, 960, ["--disable-3d-apis"], profile=profile)
+    page = Page(driver, url)
     page.shots = SHOTS
     try:
-        browser.attach_page()
         page.resize(1280, 960)
         page.open()
         check("the level stored before the browser closed is there when it starts again",
@@ -236,18 +234,18 @@ def main():
               within(30, lambda: menu_shown(page, "menu-nowebgl", regions=MIDDLE_REGIONS)) and page.visible("notice"))
         page.keep("menu-nowebgl")
         page.key("f")
-        full = within(5, lambda: browser.evaluate("!!document.fullscreenElement && canvas.width == innerWidth"))
+        full = within(5, lambda: page.evaluate("!!document.fullscreenElement && canvas.width == innerWidth"))
         page.key("f")
         check("F takes the page to full screen and back, the picture following",
-              full and within(5, lambda: browser.evaluate("!document.fullscreenElement && canvas.width == innerWidth")))
+              full and within(5, lambda: page.evaluate("!document.fullscreenElement && canvas.width == innerWidth")))
 
         # A browser without WebAssembly: the page says what it lacks.
-        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
+        page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
         page.open(reload=True)
         check("without WebAssembly the page says the browser cannot run the game",
-              within(10, lambda: "cannot run WebAssembly" in browser.evaluate("document.body.innerText")))
+              within(10, lambda: "cannot run WebAssembly" in page.evaluate("document.body.innerText")))
     finally:
-        browser.close()
+        driver.quit()
 
     server.shutdown()
     shutil.rmtree(WORK, ignore_errors=True)

@@ -1,9 +1,9 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """CPU that the browser's game costs: Chromium's renderer and GPU processes, counted together.
 
     tools/web/cpu_footprint.py [--round] [SECONDS] [WIDTHxHEIGHT]      (from the project root)
 
-Plays build-web/ in headless Chromium, as the browser check does, at the window size
+Plays build-web/ in headless Chromium through Selenium, as the browser check does, at the window size
 (default 1280x1024); after 3 s, counts the CPU time of the processes that run and draw the page
 over SECONDS (default 10) on the idle menu, or with --round during a two-player round in which
 both worms circle (Left and A held). Compare with tools/cpu_footprint.sh for the desktop build.
@@ -15,7 +15,6 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_page as check  # noqa: E402
-from devtools import Browser  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -65,14 +64,13 @@ def main():
     seconds = float(args[0]) if args else 10
     width, height = map(int, (args[1] if len(args) > 1 else "1280x1024").split("x"))
     server = check.serve(os.path.join(check.ROOT, "build-web"))
-    browser = Browser(width, height)
-    page = check.Page(browser, f"http://127.0.0.1:{server.server_address[1]}/")
+    driver = check.browser(width, height)
+    page = check.Page(driver, f"http://127.0.0.1:{server.server_address[1]}/")
     try:
-        browser.attach_page()
-        browser.send("Page.addScriptToEvaluateOnNewDocument", {"source": check.DRAW_TIMES})
+        page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": check.DRAW_TIMES})
         page.resize(width, height)
         page.open()
-        if not check.within(30, lambda: check.menu_shown(page, fuzz="12%", share=0.03)):
+        if not check.within(30, lambda: check.menu_shown(page, fuzz=0.12, share=0.03)):
             sys.exit("the menu did not show")
         what = "idle menu"
         if round_:
@@ -82,17 +80,17 @@ def main():
             page.key("ArrowLeft", up=False)
             page.key("a", up=False)
         time.sleep(3)
-        processes = page_processes(browser.process.pid)
+        processes = page_processes(driver.service.process.pid)  # chromedriver, whose child Chromium is
         before = {pid: cpu_seconds(pid) for pid in processes}
-        frames = browser.evaluate("window.drawCount || 0")
+        frames = page.evaluate("window.drawCount || 0")
         time.sleep(seconds)
         used = {pid: cpu_seconds(pid) - before[pid] for pid in processes}
-        frames = browser.evaluate("window.drawCount || 0") - frames
+        frames = page.evaluate("window.drawCount || 0") - frames
         if round_ and check.frame_still(page, "still"):
             print("the round ended during the measurement", file=sys.stderr)
         page.shot("cpu")
     finally:
-        browser.close()
+        driver.quit()
         server.shutdown()
         shutil.rmtree(check.WORK, ignore_errors=True)
     by_kind = {}
