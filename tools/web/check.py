@@ -8,8 +8,11 @@ and plays: the menu shows the menu picture, "one player" starts a round, a held 
 leaves a round, a crash lowers the level, which the browser's storage keeps over a reload,
 the picture fills the largest 4:3 part of windows of other shapes and follows their size,
 the exit button ends the game and the page says so, a stored value over 64 KiB outlasts a save; and, with the browser's storage refused
-or without WebGL, the game still plays and the page says what is missing. Screenshots go to
-<folder>/shots/. Ends with a line "web: N passed, N failed".
+or without WebGL, the game still plays and the page says what is missing. On a phone's screen
+with touch, upright and on its side: touches start, steer and leave rounds, the page neither
+scrolls nor zooms and keeps its line of touches off the picture; the page is an installable app
+whose worker plays it with the server stopped. Screenshots go to <folder>/shots/. Ends with a line
+"web: N passed, N failed".
 """
 import gzip
 import hashlib
@@ -21,7 +24,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from game_page import (EXIT, MIDDLE_REGIONS, ONE_PLAYER, ROOT, SETTINGS_KEY, TWO_PLAYERS, WORK,  # noqa: E402
-                       DRAW_TIMES, Page, browser, frame_still, level_box, menu_shown, same_as,
+                       DRAW_TIMES, Page, browser, differing, frame_still, level_box, menu_shown, same_as,
                        same_images, serve, within, worm_at_start)
 
 SITE = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build-web"))
@@ -85,6 +88,128 @@ def served_files():
           names == ["index.html", "lorvex-192.png", "lorvex-512.png", "lorvex.js", "lorvex.png", "lorvex.wasm",
                     "lorvex.webmanifest", "service-worker.js"], names)
     check("and gzipped it is at most 1.5 MB", total <= 1_500_000, total)
+
+
+# Where the page's line is, and whether it covers the picture, the largest 4:3 part of the window.
+HELP_OFF_PICTURE = """(() => { const bar = document.getElementById("bar"), r = bar.getBoundingClientRect();
+  const w = innerWidth, h = innerHeight, pw = Math.min(w, h * 4 / 3), ph = pw * 3 / 4;
+  const off = getComputedStyle(bar).display == "none" || r.right <= (w - pw) / 2 + 1 ||
+              r.left >= (w + pw) / 2 - 1 || r.bottom <= (h - ph) / 2 + 1 || r.top >= (h + ph) / 2 - 1;
+  return off && bar.textContent.includes("right half"); })()"""
+# A page that neither scrolled nor zoomed, selects nothing and keeps the long-press menu shut.
+UNMOVED = """[scrollX, scrollY, visualViewport.scale, getComputedStyle(document.body).userSelect,
+  !canvas.dispatchEvent(new MouseEvent("contextmenu", {bubbles: true, cancelable: true}))].join()"""
+
+
+def turned(pictures, x):
+    """Which way the worm that started at picture column x circles in pictures taken while it was
+    held: -1 left, 1 right. A held turn circles it around a point 27 pixels to that side of it."""
+    def changed(left):
+        return sum(differing(b, a, 68, 420, left, 30, 0.1) for a, b in zip(pictures, pictures[1:])) > 30
+    return int(changed(x + 16)) - int(changed(x - 84))
+
+
+def round_on(picture):
+    """The round's field shows, not the menu it came from, with a worm near its start."""
+    return same_as(picture, "IDB_GROUND", 600, 24, 20, 2, 0.12, 600) and \
+        differing(picture, "IDB_GROUND", 120, 220, 340, 200) > 100
+
+
+def held(page, name, *points):
+    """Fingers held on the picture points from the start of a round: whether it began, and three
+    pictures of it then (two might show a circling worm at the same place, never three)."""
+    page.touch("touchStart", *points)
+    began = within(5, lambda: round_on(page.picture(name)))
+    pictures = [page.picture(f"{name}-{i}") for i in range(3)]
+    page.touch("touchEnd")
+    return began, pictures
+
+
+def touch_element(page, element, seconds):
+    x, y = page.evaluate(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                         f"(document.getElementById({element!r}).getBoundingClientRect())")
+    page.cdp("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
+    time.sleep(seconds)
+    page.cdp("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+
+def phone():
+    """The page on a phone's screen with touch, from a server and an address of its own."""
+    server = serve(SITE)
+    driver = browser(844, 844)
+    page = Page(driver, f"http://127.0.0.1:{server.server_address[1]}/")
+    page.shots = SHOTS
+    try:
+        page.cdp("Page.addScriptToEvaluateOnNewDocument",
+                 {"source": "screen.orientation.lock = (to) => { window.lockedTo = to; return Promise.resolve(); };"})
+        page.resize(390, 844, 2, mobile=True)
+        page.open()
+        menu = within(30, lambda: menu_shown(page, "phone-upright", fuzz=0.12, share=0.03))
+        page.keep("phone-upright")
+        check("on a phone held upright the menu fills the picture across the page, which says once to turn it",
+              menu and page.visible("turn"))
+        page.tap(*ONE_PLAYER)
+        began, pictures = held(page, "phone-upright-round", (480, 240))
+        check("a tap on one player starts a round", began)
+        right = turned(pictures, 400)
+        page.keep("phone-upright-round")
+        check("holding the picture's right half turns the worm right, the line of touches off the picture",
+              right == 1 and page.evaluate(HELP_OFF_PICTURE), right)
+        crashed = within(20, lambda: frame_still(page, "phone-crash"), pause=0.3)
+        page.tap(320, 240)
+        check("after the crash a tap returns to the menu",
+              crashed and within(10, lambda: menu_shown(page, "phone-menu", fuzz=0.12, share=0.03)))
+
+        page.tap(*ONE_PLAYER)
+        left = turned(held(page, "left", (160, 240))[1], 400)
+        touch_element(page, "esc", 0.1)
+        stayed = not menu_shown(page, "phone-stray", fuzz=0.12, share=0.03)
+        touch_element(page, "esc", 1)
+        check("holding the left half turns it left; a touch of the corner's button leaves nothing, a hold leaves "
+              "the round", left == -1 and stayed and within(10, lambda: menu_shown(page, "phone-left", fuzz=0.12,
+                                                                                    share=0.03)), left)
+
+        page.resize(844, 390, 2, mobile=True)
+        menu = within(10, lambda: menu_shown(page, "phone-across", fuzz=0.12, share=0.03))
+        page.keep("phone-across")
+        check("on its side the menu fills the page's height, the line of touches beside it",
+              menu and page.evaluate(HELP_OFF_PICTURE))
+        ways = []
+        for fingers in [(80, 560), (240, 400)]:  # the blue worm's left and the green's right part, then the others
+            page.tap(*TWO_PLAYERS)
+            pictures = held(page, "phone-across-round", *((x, 240) for x in fingers))[1]
+            ways.append((turned(pictures, 200), turned(pictures, 400)))
+            page.key("Escape")
+            within(10, lambda: menu_shown(page, "phone-across", fuzz=0.12, share=0.03))
+        page.keep("phone-across-round")
+        check("with two worms each part of the picture turns its worm its way, two fingers at once",
+              ways == [(-1, 1), (1, -1)], ways)
+
+        page.cdp("Input.synthesizePinchGesture", {"x": 200, "y": 300, "scaleFactor": 2, "gestureSourceType": "touch"})
+        page.cdp("Input.synthesizeScrollGesture", {"x": 200, "y": 300, "yDistance": -300, "gestureSourceType": "touch"})
+        check("the page neither scrolls nor zooms, selects nothing and opens no long-press menu",
+              page.evaluate(UNMOVED) == "0,0,1,none,true", page.evaluate(UNMOVED))
+        touch_element(page, "full", 0.1)
+        check("the full-screen button takes the page to full screen, locked on its side",
+              within(5, lambda: page.evaluate("!!document.fullscreenElement && window.lockedTo == 'landscape'")))
+        page.evaluate("document.exitFullscreen()")
+
+        manifest = page.cdp("Page.getAppManifest")
+        installable = within(10, lambda: page.evaluate("!!navigator.serviceWorker.controller")) and \
+            page.cdp("Page.getInstallabilityErrors")["installabilityErrors"]
+        check("the manifest has no errors and Chromium finds the page installable",
+              manifest["errors"] == [] and manifest["url"].endswith("/lorvex.webmanifest") and installable == [],
+              (manifest["errors"], installable))
+        server.shutdown()
+        server.server_close()
+        page.cdp("Network.clearBrowserCache")
+        page.open(reload=True)
+        menu = within(30, lambda: menu_shown(page, "offline", fuzz=0.12, share=0.03))
+        page.tap(*ONE_PLAYER)
+        check("with the server stopped the page comes from its worker: the menu, then a round",
+              menu and within(5, lambda: round_on(page.picture("offline-round"))))
+    finally:
+        driver.quit()
 
 
 def main():
@@ -248,6 +373,7 @@ def main():
         driver.quit()
 
     server.shutdown()
+    phone()
     shutil.rmtree(WORK, ignore_errors=True)
     print(f"the check took {time.monotonic() - began:.0f} s")
     print(f"web: {results['passed']} passed, {results['failed']} failed")
