@@ -209,6 +209,21 @@ def phone():
         page.tap(*ONE_PLAYER)
         check("with the server stopped the page comes from its worker: the menu, then a round",
               menu and within(5, lambda: round_on(page.picture("offline-round"))))
+
+        # A new build served at the same address.
+        newer = os.path.join(WORK, "newer")
+        shutil.copytree(SITE, newer, ignore=shutil.ignore_patterns("shots"))
+        for name, mark in [("index.html", '<html lang="en"'), ("service-worker.js", 'const CACHE = "lorvex-')]:
+            with open(os.path.join(newer, name), "r+") as f:
+                text = f.read().replace(mark, mark + (' data-build="newer"' if name == "index.html" else "newer-"))
+                f.seek(0)
+                f.write(text)
+        server = serve(newer, server.server_address[1])
+        page.open(reload=True)
+        check("a new build at the same address is what the next visit plays, and its worker keeps it alone",
+              page.evaluate("document.documentElement.dataset.build") == "newer" and
+              within(10, lambda: [n[:13] for n in page.evaluate("caches.keys()")] == ["lorvex-newer-"]))
+        server.shutdown()
     finally:
         driver.quit()
 
