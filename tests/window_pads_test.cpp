@@ -1,5 +1,5 @@
-// A window on request and game controllers: what the stand-ins add beside the keyboard and
-// the full screen, driven through the whole program.
+// A window on request, game controllers and touch: what the stand-ins add beside the keyboard
+// and the full screen, driven through the whole program.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
