@@ -152,7 +152,7 @@ def phone():
         began, pictures = held(page, "phone-upright-round", (480, 240))
         check("a tap on one player starts a round", began)
         right = turned(pictures, 400)
-        page.keep("phone-upright-round")
+        page.keep("phone-upright-round-2", "phone-upright-round")  # the worm circling
         check("holding the picture's right half turns the worm right, the line of touches off the picture",
               right == 1 and page.evaluate(HELP_OFF_PICTURE), right)
         crashed = within(20, lambda: frame_still(page, "phone-crash"), pause=0.3)
@@ -181,7 +181,7 @@ def phone():
             ways.append((turned(pictures, 200), turned(pictures, 400)))
             page.key("Escape")
             within(10, lambda: menu_shown(page, "phone-across", fuzz=0.12, share=0.03))
-        page.keep("phone-across-round")
+        page.keep("phone-across-round-2", "phone-across-round")
         check("with two worms each part of the picture turns its worm its way, two fingers at once",
               ways == [(-1, 1), (1, -1)], ways)
 
