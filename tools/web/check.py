@@ -117,10 +117,11 @@ def round_on(picture):
 
 def held(page, name, *points):
     """Fingers held on the picture points from the start of a round: whether it began, and three
-    pictures of it then (two might show a circling worm at the same place, never three)."""
+    pictures of it then, 0.2 s further apart the second time, so that a worm circling every
+    0.96 s is not at the same place in all three."""
     page.touch("touchStart", *points)
     began = within(5, lambda: round_on(page.picture(name)))
-    pictures = [page.picture(f"{name}-{i}") for i in range(3)]
+    pictures = [time.sleep(0.2 * i) or page.picture(f"{name}-{i}") for i in range(3)]
     page.touch("touchEnd")
     return began, pictures
 
