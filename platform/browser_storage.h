@@ -14,5 +14,9 @@ void RestoreStoredFile(const std::string& path);
 // Stores a copy of the file as it now is, unless it is over 64 KiB; after every write. Where the
 // browser refuses its storage, the page says once that the level lasts only as long as the page.
 void StoreFile(const std::string& path);
+// Makes what was written to a file or a folder durable: fsync on the desktop. In the browser the
+// file lives in the page's memory, its copy is StoreFile's, and Emscripten's fsync would hand the
+// page a turn from deep inside a write, which only the loop's wait may do.
+bool SyncFile(int fd);
 
 }  // namespace platform

@@ -1,13 +1,15 @@
-// In the browser the canvas fills the page and follows its size, and the page's own button
-// takes it to full screen: no display mode is kept here, Alt+Enter is the browser's, and no
-// window choice is stored.
+// In the browser the canvas has the picture's own size and the page enlarges it to the largest
+// 4:3 part of itself, pixel for pixel (tools/web/index.html); the page's own button takes it to
+// full screen. No display mode is kept here, Alt+Enter is the browser's, and no window choice
+// is stored.
 #include "platform/internal.h"
 
 namespace platform {
 
 Uint32 SystemWindowFlags()
 {
-    return SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;  // in the display's own pixels
+    // Not resizable: SDL would size the canvas to the page and scale on the processor.
+    return 0;
 }
 
 void RequestStart(StartIn) {}

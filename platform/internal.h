@@ -98,6 +98,8 @@ void CatchDisplayErrors();
 // The run ended normally; until then, a display that ended the program is not touched again.
 void MarkShutDown();
 bool DisplayAbandoned();
+// Sleeps until input arrives or the milliseconds pass (platform/event_wait_*.cpp).
+void WaitForEvents(int milliseconds);
 // SDL's video subsystem, started once for the window and the display device; false, with one
 // line on standard error, when no display can be opened.
 bool EnsureVideo();

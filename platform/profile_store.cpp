@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/browser_storage.h"
 #include "platform/settings_folder.h"
 
 namespace {
@@ -282,7 +283,7 @@ int ReplaceFileAtomically(const std::string& path, const std::string& data)
     if (fd < 0) return errno != 0 ? errno : EEXIST;
     RemoveStaleTemporaries(folder, BaseNameOf(path), tempPath);
 
-    bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, data) && platform::SyncFile(fd);
     struct stat old;
     if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         (void)::fchmod(fd, (old.st_mode & 07777) | kOwnerReadWrite);  // the user's permissions, usable
@@ -294,7 +295,7 @@ int ReplaceFileAtomically(const std::string& path, const std::string& data)
     // Make the rename itself durable; the data is already safe, so failure here is not reported.
     const int folderFd = ok ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
     if (folderFd >= 0) {
-        (void)::fsync(folderFd);
+        (void)platform::SyncFile(folderFd);
         ::close(folderFd);
     }
     return error;

@@ -371,7 +371,7 @@ BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT /*first*/, UINT /*last*/, UINT
 BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
 {
     while (!PeekMessageA(msg, window, first, last, PM_REMOVE))
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(MillisecondsToNextTimer()));
+        platform::WaitForEvents(static_cast<int>(MillisecondsToNextTimer()));
     return msg->message != WM_QUIT ? TRUE : FALSE;
 }
 
