@@ -21,19 +21,29 @@ add_library(lorvex_platform OBJECT ${PLATFORM_SOURCES})
 target_include_directories(lorvex_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(lorvex_platform PRIVATE web_sdl lorvex_fonts PUBLIC lorvex_resources)
 
+# Small before fast: the download is what a phone waits for, and a frame costs little either way.
+foreach(target lorvex_game lorvex_platform)
+  target_compile_options(${target} PRIVATE -Oz)
+endforeach()
+
 add_executable(lorvex app/main.cpp)
 target_link_libraries(lorvex PRIVATE lorvex_game lorvex_platform web_sdl)
-# ASYNCIFY lets the game's blocking message loop hand control back to the browser whenever
-# it waits for an event; the runtime ends with the program, so the page learns of the end.
+# ASYNCIFY lets the game's blocking message loop hand control back to the browser whenever it
+# waits for an event. Only the functions on the stack while it sleeps are instrumented: main and
+# the framework's loop, into which GetMessageA and its wait are inlined (with every function
+# instrumented the program was a third larger; a function missing here stops the game at its
+# first sleep, which the browser check sees). The runtime ends with the program, so the page
+# learns of the end. The picture is drawn on a 2D canvas by SDL's software renderer: there is no
+# WebGL to link.
+set(sleeping "main,CWinApp::Run()")
 target_link_options(lorvex PRIVATE
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sEXIT_RUNTIME=1 -sENVIRONMENT=web
-  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sTOTAL_STACK=1048576
-  -lEGL -lGL)
+  -Oz -sASYNCIFY "-sASYNCIFY_ONLY=[${sleeping}]" -sASYNCIFY_IMPORTS=[lorvex_sleep_until_input]
+  --js-library ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js -sASYNCIFY_STACK_SIZE=16384 -sEXIT_RUNTIME=1
+  -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sTOTAL_STACK=1048576
+  -sMALLOC=emmalloc "-sINCOMING_MODULE_JS_API=[canvas,thisProgram,print,printErr,onRuntimeInitialized,onExit,onAbort]")
+set_property(TARGET lorvex APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js)
 
-# The page, its icons and the manifest that makes it an installable app, beside the program.
+# The page, its small icon and the manifest (tools/web/build.sh adds the large icons) that makes it an installable app, beside the program.
 configure_file(tools/web/index.html ${PROJECT_BINARY_DIR}/index.html COPYONLY)
 configure_file(tools/web/lorvex.webmanifest ${PROJECT_BINARY_DIR}/lorvex.webmanifest COPYONLY)
 configure_file(res/lorvex-64.png ${PROJECT_BINARY_DIR}/lorvex.png COPYONLY)
-foreach(size 192 512)
-  configure_file(res/lorvex-${size}.png ${PROJECT_BINARY_DIR}/lorvex-${size}.png COPYONLY)
-endforeach()
