@@ -6,9 +6,10 @@
 Serves the folder on 127.0.0.1, opens it in Debian's Chromium through Selenium and chromedriver
 and plays: the menu shows the menu picture, "one player" starts a round, a held key steers, Esc
 leaves a round, a crash lowers the level, which the browser's storage keeps over a reload,
-the picture fills the largest 4:3 part of windows of other shapes and follows their size,
-the exit button ends the game and the page says so, a stored value over 64 KiB outlasts a save; and, with the browser's storage refused
-or without WebGL, the game still plays and the page says what is missing. On a phone's screen
+the picture fills the largest 4:3 part of windows of other shapes, pixel for pixel with no edge
+blended, and follows their size, the exit button ends the game and the page says so, a stored
+value over 64 KiB outlasts a save; with the browser's storage refused the game plays and the page
+says so, and without WebGL it plays with nothing to say. On a phone's screen
 with touch, upright and on its side: touches start, steer and leave rounds, the page neither
 scrolls nor zooms and keeps its line of touches off the picture; the page is an installable app
 whose worker plays it with the server stopped. Screenshots go to <folder>/shots/. Ends with a line
@@ -23,9 +24,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_page import (EXIT, MIDDLE_REGIONS, ONE_PLAYER, ROOT, SETTINGS_KEY, TWO_PLAYERS, WORK,  # noqa: E402
-                       DRAW_TIMES, Page, browser, differing, frame_still, level_box, menu_shown, same_as,
-                       same_images, serve, within, worm_at_start)
+from PIL import Image  # noqa: E402
+
+from game_page import (EXIT, MIDDLE_REGIONS, ONE_PLAYER, PICTURE_H, PICTURE_W, ROOT, SETTINGS_KEY,  # noqa: E402
+                       TWO_PLAYERS, WORK, DRAW_TIMES, Page, browser, differing, frame_still, level_box, menu_shown,
+                       reference, same_as, same_images, serve, within, worm_at_start)
 
 SITE = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build-web"))
 SHOTS = os.path.join(SITE, "shots")
@@ -63,6 +66,37 @@ def bars_black(page):
     return all(max(page.pixel(px / page.scale, py / page.scale)) <= 8 for px, py in points)
 
 
+# The canvas's box on the screen, in the display's pixels.
+CANVAS_BOX = "(r => [r.x, r.y, r.width, r.height].map(v => Math.round(v * devicePixelRatio)))(canvas.getBoundingClientRect())"
+
+
+def canvas_placed(page):
+    """The canvas keeps the picture's own size and covers exactly its place on the screen."""
+    return page.evaluate("[canvas.width, canvas.height].join()") == "640,480" and \
+        page.evaluate(CANVAS_BOX) == list(page.place())
+
+
+def blended(page, name):
+    """The share of the menu's screen pixels, over its plain parts, whose colour is none of the
+    picture pixels they may show (the one under them, or a neighbour where an edge falls): each
+    picture pixel must become a block of its own colour, with no edge blended."""
+    shot, menu = Image.open(os.path.join(WORK, name + ".png")).convert("RGB"), reference("IDB_MENU")
+    x0, y0, w, h = page.place()
+    mixed = tried = 0
+    for region in MIDDLE_REGIONS:
+        rw, rh, rx, ry = region
+        for sy in range(y0 + ry * h // PICTURE_H, y0 + (ry + rh) * h // PICTURE_H, 3):
+            py = (sy - y0) * PICTURE_H // h
+            for sx in range(x0 + rx * w // PICTURE_W, x0 + (rx + rw) * w // PICTURE_W, 3):
+                px = (sx - x0) * PICTURE_W // w
+                shown = shot.getpixel((sx, sy))
+                near = [menu.getpixel((min(max(px + dx, 0), PICTURE_W - 1), min(max(py + dy, 0), PICTURE_H - 1)))
+                        for dx in (-1, 0, 1) for dy in (-1, 0, 1)]
+                tried += 1
+                mixed += all(max(abs(a - b) for a, b in zip(shown, c)) > 8 for c in near)
+    return mixed / tried
+
+
 def first_menu_frame(page):
     """Seconds from the start of a load to the first frame drawn and to the last one drawn before
     the menu showed; the menu is complete by then."""
@@ -73,21 +107,30 @@ def first_menu_frame(page):
     return times[0] / 1000, times[-1] / 1000
 
 
+SERVED = ["index.html", "lorvex-192.png", "lorvex-512.png", "lorvex.js", "lorvex.png", "lorvex.wasm",
+          "lorvex.webmanifest", "service-worker.js"]
+AHEAD = ["index.html", "lorvex.js", "lorvex.wasm", "service-worker.js"]  # with .gz and .br copies
+
+
 def served_files():
-    """What a web host is given: the page and the files it loads, their sizes gzipped."""
+    """What a web host is given: the page and the files it loads, their sizes gzipped (the copy
+    compressed ahead where there is one, as such a host sends it)."""
     names = sorted(n for n in os.listdir(SITE) if n != "shots")
-    total = 0
-    for name in names:
+    total, same = 0, True
+    for name in SERVED:
         with open(os.path.join(SITE, name), "rb") as f:
             data = f.read()
         packed = len(gzip.compress(data, 9))
+        if name in AHEAD:
+            copies = [open(os.path.join(SITE, name + kind), "rb").read() for kind in (".gz", ".br")]
+            same = same and gzip.decompress(copies[0]) == data
+            packed = len(copies[0])
         total += packed
-        print(f"  {name:12} {len(data):9} bytes, {packed:9} gzipped")
-    print(f"  {'in all':12} {'':15} {total:9} gzipped")
-    check("build-web/ holds the page and what it loads, nothing else",
-          names == ["index.html", "lorvex-192.png", "lorvex-512.png", "lorvex.js", "lorvex.png", "lorvex.wasm",
-                    "lorvex.webmanifest", "service-worker.js"], names)
-    check("and gzipped it is at most 1.5 MB", total <= 1_500_000, total)
+        print(f"  {name:18} {len(data):9} bytes, {packed:9} gzipped")
+    print(f"  {'in all':18} {'':15} {total:9} gzipped")
+    check("build-web/ holds the page and what it loads, nothing else, and copies compressed ahead",
+          names == sorted(SERVED + [n + kind for n in AHEAD for kind in (".br", ".gz")]) and same, names)
+    check("and gzipped it is at most 800 KB", total <= 800_000, total)
 
 
 # Where the page's line is, and whether it covers the picture, the largest 4:3 part of the window.
@@ -245,8 +288,8 @@ def main():
         page.resize(1280, 960)  # the picture at twice its size: compared pixel for pixel
         page.open()
         check("the page loads and the menu shows the menu picture", within(30, lambda: menu_shown(page)))
-        check("the page is titled and the canvas has the window's size",
-              page.evaluate("[document.title, canvas.width, canvas.height].join()") == "Lorvex,1280,960")
+        check("the page is titled and the canvas, at the picture's size, covers the window",
+              page.evaluate("document.title") == "Lorvex" and canvas_placed(page))
 
         # A stored level of 5: a round scoring nothing lowers it to 4.
         page.evaluate(f"localStorage.setItem({SETTINGS_KEY!r}, '[Nastaveni]\\nlevel=5\\n')")
@@ -295,12 +338,12 @@ def main():
             size = f"{width}x{height}" + ("" if scale == 1 else f"x{scale}")
             page.resize(width, height, scale)
             x, y, w, h = page.place()
-            canvas = f"{width * scale},{height * scale}"
-            shown = within(10, lambda: page.evaluate("[canvas.width, canvas.height].join()") == canvas
-                           and menu_shown(page, "menu-" + size, fuzz=0.12, share=0.03))
+            shown = within(10, lambda: canvas_placed(page) and menu_shown(page, "menu-" + size, fuzz=0.12, share=0.03))
             page.keep("menu-" + size)
             check(f"at {size} the menu fills the {w}x{h} picture at ({x},{y}), black beside it",
                   shown and bars_black(page))
+            share = blended(page, "menu-" + size)
+            check(f"at {size} each picture pixel is a block of its colour, no edge blended", share <= 0.002, share)
             page.click(*TWO_PLAYERS)
             check(f"at {size} two players start a round", within(5, lambda: worm_at_start(page)))
             time.sleep(1)
@@ -362,8 +405,7 @@ def main():
     finally:
         driver.quit()
 
-    # The browser started again, without WebGL: SDL draws with its software renderer, and the
-    # page says WebGL is off.
+    # The browser started again, without WebGL, which the page does not need.
     driver = browser(1280, 960, ["--disable-3d-apis"], profile=profile)
     page = Page(driver, url)
     page.shots = SHOTS
@@ -372,14 +414,14 @@ def main():
         page.open()
         check("the level stored before the browser closed is there when it starts again",
               page.stored_level() == level, page.storage())
-        check("without WebGL the menu is drawn all the same and the page says WebGL is off",
-              within(30, lambda: menu_shown(page, "menu-nowebgl", regions=MIDDLE_REGIONS)) and page.visible("notice"))
+        check("without WebGL the menu is drawn all the same, with nothing to say",
+              within(30, lambda: menu_shown(page, "menu-nowebgl")) and not page.visible("notice"))
         page.keep("menu-nowebgl")
         page.key("f")
-        full = within(5, lambda: page.evaluate("!!document.fullscreenElement && canvas.width == innerWidth"))
+        full = within(5, lambda: page.evaluate("!!document.fullscreenElement") and canvas_placed(page))
         page.key("f")
         check("F takes the page to full screen and back, the picture following",
-              full and within(5, lambda: page.evaluate("!document.fullscreenElement && canvas.width == innerWidth")))
+              full and within(5, lambda: page.evaluate("!document.fullscreenElement") and canvas_placed(page)))
 
         # A browser without WebAssembly: the page says what it lacks.
         page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})

@@ -3,7 +3,7 @@
 
     tools/web/cpu_footprint.py [--round] [SECONDS] [WIDTHxHEIGHT]      (from the project root)
 
-Plays build-web/ in headless Chromium through Selenium, as the browser check does, at the window size
+Plays build-web/ (or the folder $SITE names, to compare two builds) in headless Chromium through Selenium, as the browser check does, at the window size
 (default 1280x1024); after 3 s, counts the CPU time of the processes that run and draw the page
 over SECONDS (default 10) on the idle menu, or with --round during a two-player round in which
 both worms circle (Left and A held). Compare with tools/cpu_footprint.sh for the desktop build.
@@ -63,7 +63,7 @@ def main():
     round_ = "--round" in sys.argv
     seconds = float(args[0]) if args else 10
     width, height = map(int, (args[1] if len(args) > 1 else "1280x1024").split("x"))
-    server = check.serve(os.path.join(check.ROOT, "build-web"))
+    server = check.serve(os.environ.get("SITE") or os.path.join(check.ROOT, "build-web"))
     driver = check.browser(width, height)
     page = check.Page(driver, f"http://127.0.0.1:{server.server_address[1]}/")
     try:
