@@ -1,27 +1,31 @@
 // The loop's sleep in the browser (platform/event_wait_web.cpp): until the timer is due or one of
-// the page's input events arrives. A wake-up waits a turn of the page's loop, so that SDL's own
-// listener has queued the event before the loop looks for it; it runs as the page's callbacks
-// into the program do, so that a program that ended in it ends the runtime.
+// the page's input events arrives. The listeners are put on once, at the first sleep; a wake-up
+// waits a turn of the page's loop, so that SDL's own listener has queued the event before the loop
+// looks for it, and runs as the page's callbacks into the program do, so that a program that
+// ended in it ends the runtime.
 mergeInto(LibraryManager.library, {
-  lorvex_sleep_until_input__deps: ["$callUserCallback"],
+  $lorvexWaking: {wake: null, listening: false},
+  lorvex_sleep_until_input__deps: ["$callUserCallback", "$lorvexWaking"],
   lorvex_sleep_until_input__sig: "vi",
   lorvex_sleep_until_input: function(milliseconds) {
+    var waking = lorvexWaking;
+    if (!waking.listening) {
+      waking.listening = true;
+      var soon = function() { if (waking.wake) setTimeout(waking.wake, 0); };
+      ["keydown", "keyup", "mousedown", "mouseup", "mousemove", "touchstart", "touchmove", "touchend", "touchcancel",
+       "blur", "focus", "resize", "gamepadconnected", "gamepaddisconnected", "visibilitychange"].forEach(
+        function(kind) { window.addEventListener(kind, soon, true); });
+    }
     return Asyncify.handleSleep(function(wakeUp) {
-      var kinds = ["keydown", "keyup", "mousedown", "mouseup", "mousemove", "touchstart", "touchmove", "touchend",
-                   "touchcancel", "blur", "focus", "resize", "gamepadconnected", "gamepaddisconnected",
-                   "visibilitychange"];
       var timer = 0;
-      var done = false;
       function finish() {
-        if (done) return;
-        done = true;
+        if (waking.wake !== finish) return;
+        waking.wake = null;
         clearTimeout(timer);
-        kinds.forEach(function(kind) { window.removeEventListener(kind, soon, true); });
         callUserCallback(wakeUp);
       }
-      function soon() { setTimeout(finish, 0); }
+      waking.wake = finish;
       timer = setTimeout(finish, milliseconds);
-      kinds.forEach(function(kind) { window.addEventListener(kind, soon, true); });
     });
   },
 });
