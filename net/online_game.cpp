@@ -39,7 +39,7 @@ const char* ByeLine(Why why)
     switch (why) {
     case Why::Exit: return "Your friend has left: the online game has ended.";
     case Why::Desync: return "The two games no longer agreed: the online game has ended.";
-    case Why::Timeout: return "Your friend's game stopped answering: the online game has ended.";
+    case Why::Timeout: return "Your friend's game waited too long for this one: the online game has ended.";
     default: return "The online game has ended.";
     }
 }
@@ -122,7 +122,9 @@ bool OnlineGame::Gate(DWORD now, bool due, bool shown)
             TellPlayer(shown ? "Waiting for your friend..." : "The round waits while the window is minimised.");
         noticed_ = true;
         return false;
-    case Lockstep::Go::GiveUp: End(ByeLine(Why::Timeout), Why::Timeout); return true;
+    case Lockstep::Go::GiveUp:
+        End("Your friend's game stopped answering: the online game has ended.", Why::Timeout);
+        return true;
     }
     return true;
 }
