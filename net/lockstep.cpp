@@ -15,6 +15,17 @@ std::uint32_t DelayFor(std::uint32_t roundTripMs)
     return ticks > kMaxDelay ? kMaxDelay : static_cast<std::uint32_t>(ticks);
 }
 
+std::uint32_t RoundSeed(std::uint32_t seed, std::uint32_t round)
+{
+    std::uint32_t x = seed + round * 0x9E3779B9u;
+    x ^= x >> 16;
+    x *= 0x85EBCA6Bu;
+    x ^= x >> 13;
+    x *= 0xC2B2AE35u;
+    x ^= x >> 16;
+    return x;
+}
+
 void Lockstep::Start(std::uint32_t delay)
 {
     *this = Lockstep{};

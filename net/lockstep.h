@@ -12,6 +12,10 @@ namespace net {
 // The input delay for a measured round trip: half of it in 40 ms ticks, rounded up, and one more.
 std::uint32_t DelayFor(std::uint32_t roundTripMs);
 
+// The seed of a round from the online game's seed and the count of rounds begun, which both sides
+// count alike: a mode's start is round 0, and every Space or Esc carried by the keys one more.
+std::uint32_t RoundSeed(std::uint32_t seed, std::uint32_t round);
+
 class Lockstep {
 public:
     static constexpr std::uint32_t kNoticeMs = 1000;  // then the player is told the round waits

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 #include "app/globals.h"
 #include "app/main_frame.h"
@@ -56,17 +57,6 @@ const char* ErrorLine(Why why)
 }
 
 }  // namespace
-
-std::uint32_t RoundSeed(std::uint32_t seed, std::uint32_t round)
-{
-    std::uint32_t x = seed + round * 0x9E3779B9u;
-    x ^= x >> 16;
-    x *= 0x85EBCA6Bu;
-    x ^= x >> 13;
-    x *= 0xC2B2AE35u;
-    x ^= x >> 16;
-    return x;
-}
 
 OnlineGame::OnlineGame() = default;
 

@@ -79,7 +79,4 @@ private:
     int ownLevel_ = 1;
 };
 
-// The round's seed from the online game's seed and the count of rounds begun, alike on both sides.
-std::uint32_t RoundSeed(std::uint32_t seed, std::uint32_t round);
-
 }  // namespace net
