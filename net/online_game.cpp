@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <utility>
 
 #include "app/globals.h"
@@ -38,8 +37,8 @@ HWND Window()
 const char* ByeLine(Why why)
 {
     switch (why) {
-    case Why::Exit: return "Your friend has left: the online game has ended.";
-    case Why::Desync: return "The two games no longer agreed: the online game has ended.";
+    case Why::Exit: return "Your friend has left the online game.";
+    case Why::Desync: return "The two games no longer agree: the online game has ended.";
     case Why::Timeout: return "Your friend's game waited too long for this one: the online game has ended.";
     default: return "The online game has ended.";
     }
@@ -68,14 +67,8 @@ OnlineGame::~OnlineGame()
 void OnlineGame::Begin(const char* address, bool host, DWORD now)
 {
     host_ = host;
-    if (!host && !IdOfLink(address, id_)) {
-        std::fprintf(stderr, "lorvex: \"%s\" is no link to an online game\n", address);
-        TellPlayer("That is no link to an online game.");
-        return;
-    }
-    if (!RelayOf(address, &relay_)) {
-        std::fprintf(stderr, "lorvex: \"%s\" is no relay address (HOST:PORT or ws://HOST:PORT)\n", address);
-        TellPlayer("That is no address of a relay.");
+    if ((!host && !IdOfLink(address, id_)) || !RelayOf(address, &relay_)) {
+        TellPlayer(host ? "That is no relay's address (HOST:PORT)." : "That is no link to an online game.");
         return;
     }
     transport_ = MakeTransport();
@@ -171,8 +164,7 @@ void OnlineGame::Service(DWORD now)
     while (transport_ != nullptr && !startPending_ && transport_->Receive(text, &length)) {
         Message m;
         if (!Parse(text, length, &m)) {
-            End("A message from the other side could not be read: the online game has ended.",
-                phase_ == Phase::Paired ? Why::Desync : Why::None);
+            End("Unreadable message: the online game has ended.", phase_ == Phase::Paired ? Why::Desync : Why::None);
             return;
         }
         Handle(m, now);
@@ -221,7 +213,7 @@ void OnlineGame::Handle(const Message& m, DWORD now)
         return;
     }
     if (phase_ == Phase::Paired) return HandlePaired(m, now);
-    End("The relay answered what it should not: the online game has ended.");
+    End("The relay's answer makes no sense: the online game has ended.");
 }
 
 void OnlineGame::HandlePaired(const Message& m, DWORD now)
@@ -266,7 +258,7 @@ void OnlineGame::HandlePaired(const Message& m, DWORD now)
         return;
     case Kind::Keys:
         if (sameMode && !lockstep_.TakeTheirs(m.a, static_cast<std::uint8_t>(m.b)))
-            End("The other side's keys came out of order: the online game has ended.", Why::Desync);
+            End("Keys out of order: the online game has ended.", Why::Desync);
         return;
     case Kind::Hash:
         if (sameMode && lockstep_.TheirHash(m.a, m.hash) == Lockstep::Check::Mismatch) {
@@ -278,7 +270,7 @@ void OnlineGame::HandlePaired(const Message& m, DWORD now)
     case Kind::Bye: return End(ByeLine(m.why));
     default: break;
     }
-    End("The other side sent what it should not: the online game has ended.", Why::Desync);
+    End("Unexpected message: the online game has ended.", Why::Desync);
 }
 
 void OnlineGame::Send(const Message& m)
@@ -292,11 +284,12 @@ void OnlineGame::Send(const Message& m)
 
 void OnlineGame::StartAsHost(std::uint32_t mode)
 {
-    std::random_device source;
     Message start;
     start.kind = Kind::Start;
     start.a = mode;
-    start.b = static_cast<std::uint32_t>(source());
+    // Any seed the friend cannot foresee will do: the generator, seeded at the program's start by
+    // the time, and the clock now.
+    start.b = RoundSeed(static_cast<std::uint32_t>(crt::rand()) << 15 ^ static_cast<std::uint32_t>(crt::rand()), now_);
     start.c = static_cast<std::uint32_t>(gLevel);
     start.d = delay_;
     Send(start);

@@ -4,11 +4,12 @@
 #include "net/online_game.h"
 #include "platform/online.h"
 
+namespace net {
 namespace {
 
-net::OnlineGame& Game()
+OnlineGame& Game()
 {
-    static net::OnlineGame* game = new net::OnlineGame;  // lives to the very end of the run
+    static OnlineGame* game = new OnlineGame;  // lives to the very end of the run
     return *game;
 }
 
@@ -20,3 +21,4 @@ const platform::OnlineHooks kHooks{
 [[maybe_unused]] const bool kInstalled = (platform::SetOnlineHooks(&kHooks), true);
 
 }  // namespace
+}  // namespace net
