@@ -150,6 +150,7 @@ void OnlineGame::Service(DWORD now)
 {
     if (transport_ == nullptr) return;
     if (tickRan_) AfterTick();
+    ServeWaitingStart();
     transport_->Service();
     if (phase_ == Phase::Connecting && transport_->GetState() == Transport::State::Open) {
         Message hello;
@@ -342,6 +343,13 @@ void OnlineGame::EndMode()
     Message menu;
     menu.kind = Kind::Menu;
     Send(menu);
+}
+
+// A start or an ask that came while this side's mode was ending, served once the menu it asked
+// for is shown: started before that, the mode would have the menu for its screen.
+void OnlineGame::ServeWaitingStart()
+{
+    if (inMode_ || phase_ != Phase::Paired) return;
     if (startPending_) {
         startPending_ = false;
         ApplyStart(pendingStart_);

@@ -38,6 +38,7 @@ private:
     void ApplyStart(const Message& start);
     void BeginMode(std::uint32_t mode, std::uint32_t seed, std::uint32_t delay);
     void EndMode();
+    void ServeWaitingStart();
     void RunTick();
     void AfterTick();
     void Deliver(UINT message, WPARAM wParam);
