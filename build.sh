@@ -11,8 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # What building the game needs; `play` asks for no more. dpkg-dev reads the version from
-# packaging/changelog.
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core dpkg-dev)
+# packaging/changelog; libwebsockets-dev is the online game's WebSocket.
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core dpkg-dev libwebsockets-dev)
 # What the tests, the benchmarks and the picture generator need besides.
 developer_packages=(libgtest-dev googletest libbenchmark-dev zlib1g-dev libsdl2-image-dev)
 # What building and checking the Debian package needs besides.

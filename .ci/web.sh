@@ -8,5 +8,6 @@ cd "$(dirname "$0")/.."
 started=$SECONDS
 ./build.sh web
 echo "web build took $((SECONDS - started)) s"
+tools/replay/check-web.sh
 # Debian's own Python, whose packages (python3-selenium, python3-pil) the check imports.
 exec /usr/bin/python3 tools/web/check.py build-web

@@ -28,7 +28,11 @@ foreach(target lorvex_game lorvex_platform)
   target_compile_options(${target} PRIVATE -Oz -mbulk-memory)
 endforeach()
 
-add_executable(lorvex app/main.cpp)
+# Online, on the browser's own WebSocket.
+set(WEB_NET_SOURCES ${NET_SOURCES} net/transport_web.cpp net/online_start.cpp)
+set_source_files_properties(${WEB_NET_SOURCES} PROPERTIES COMPILE_OPTIONS "-Oz;-mbulk-memory")
+
+add_executable(lorvex app/main.cpp ${WEB_NET_SOURCES})
 target_link_libraries(lorvex PRIVATE lorvex_game lorvex_platform web_sdl)
 # ASYNCIFY lets the game's blocking message loop hand control back to the browser whenever it
 # waits for an event. Only the functions on the stack while it sleeps are instrumented: main and
@@ -40,10 +44,17 @@ target_link_libraries(lorvex PRIVATE lorvex_game lorvex_platform web_sdl)
 set(sleeping "main,CWinApp::Run()")
 target_link_options(lorvex PRIVATE
   -Oz -mbulk-memory -sASYNCIFY "-sASYNCIFY_ONLY=[${sleeping}]" -sASYNCIFY_IMPORTS=[lorvex_sleep_until_input]
-  --js-library ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js -sASYNCIFY_STACK_SIZE=16384 -sEXIT_RUNTIME=1
+  --js-library ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js -lwebsocket.js -sASYNCIFY_STACK_SIZE=16384 -sEXIT_RUNTIME=1
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sTOTAL_STACK=1048576
   -sMALLOC=emmalloc "-sINCOMING_MODULE_JS_API=[canvas,thisProgram,print,printErr,onRuntimeInitialized,onExit,onAbort]")
 set_property(TARGET lorvex APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js)
+
+# The replay of a recorded stream of keys, for node: its hashes must be the desktop's.
+add_executable(lorvex_replay tools/replay/replay.cpp net/lockstep.cpp net/state_hash.cpp)
+target_link_libraries(lorvex_replay PRIVATE lorvex_game lorvex_platform web_sdl)
+target_link_options(lorvex_replay PRIVATE -mbulk-memory -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1
+                    -sWASM_ASYNC_COMPILATION=0  # node's own fetch cannot load a file
+                    --js-library ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js)
 
 # The page, its small icon and the manifest (tools/web/build.sh adds the large icons) that makes it an installable app, beside the program.
 configure_file(tools/web/index.html ${PROJECT_BINARY_DIR}/index.html COPYONLY)

@@ -16,6 +16,7 @@ std::string& gAppName = *new std::string;
 ProfileStore& gProfile = *new ProfileStore("");
 // A program that ended before its start (a bad option) has read no level and writes none.
 bool gRegistryKeySet = false;
+bool gProfileHeld = false;
 // The stand-ins' own section: the game's "Nastaveni" holds only what the game keeps.
 constexpr const char* kStandInSection = "Display";
 
@@ -55,13 +56,18 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
-    if (!gRegistryKeySet) return FALSE;
+    if (!gRegistryKeySet || gProfileHeld) return FALSE;
     if (!gProfile.WriteInt(section, entry, value)) return FALSE;
     platform::StoreFile(gProfile.FilePath());
     return TRUE;
 }
 
 namespace platform {
+
+void HoldProfile(bool held)
+{
+    gProfileHeld = held;
+}
 
 int StandInSetting(const char* entry, int defaultValue)
 {

@@ -18,4 +18,9 @@ int rand()
     return static_cast<int>((gSeed >> 16) & kRandMax);
 }
 
+unsigned state()
+{
+    return gSeed;
+}
+
 }  // namespace crt

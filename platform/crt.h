@@ -9,5 +9,7 @@ constexpr int kRandMax = 32767;
 
 void srand(unsigned seed);
 int rand();
+// The generator's state, which the online game's check compares between two sides.
+unsigned state();
 
 }  // namespace crt

@@ -45,8 +45,9 @@ public:
     HRESULT GetDeviceState(DWORD size, void* data) override
     {
         if (size != kStateSize || !acquired_) return E_FAIL;
-        if (focusLosses_ != platform::KeyboardState().focusLosses) return DIERR_INPUTLOST;
-        std::memcpy(data, platform::KeyboardState().keys, kStateSize);
+        const platform::Keyboard& keyboard = platform::KeyboardState();
+        if (focusLosses_ != keyboard.focusLosses && !keyboard.onlineOnly) return DIERR_INPUTLOST;
+        std::memcpy(data, keyboard.keys, kStateSize);
         return DI_OK;
     }
     HRESULT SetDataFormat(const DIDATAFORMAT* format) override

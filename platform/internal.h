@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include "platform/online.h"
 #include "platform/windows.h"
 
 namespace platform {
@@ -54,11 +55,10 @@ struct Keyboard {
     BYTE keys[256];        // down or up, indexed by DirectInput key code
     bool focus;            // the main window has the keyboard focus
     unsigned focusLosses;  // a device acquired before a loss has lost its input
+    bool onlineOnly;       // only the online game holds keys: read whatever the focus
 };
 const Keyboard& KeyboardState();
-// A key of the table held down or let go by one of its holders (bits: the keyboard, each pad); it
-// is down while any holds it.
-void HoldKey(unsigned dik, BYTE holder, bool down);
+// HoldKey and the other holders' hooks: platform/online.h.
 
 // Game controllers, started with the video: the first two steer the worms as their keys do.
 void OpenPads();

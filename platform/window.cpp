@@ -49,6 +49,10 @@ Timer gTimer;
 // Who holds each key down, indexed by DirectInput key code: the keyboard, and a pad or two.
 BYTE gKeyHolders[256] = {};
 constexpr BYTE kKeyboardHolder = 0x01;
+BYTE gReadHolders = 0xFF;
+const platform::OnlineHooks* gOnline = nullptr;
+// A held-back tick is asked for again this soon, so the loop neither spins nor lags.
+constexpr DWORD kGateRetryMs = 4;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
@@ -61,6 +65,7 @@ bool Valid(HWND window)
 
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (gOnline != nullptr && gOnline->messageFilter(message, wParam)) return 0;
     platform::NoteMessage(message, wParam);
     return window->procedure(window->owner, message, wParam, lParam);
 }
@@ -175,7 +180,12 @@ DWORD Now()
 bool DueTimer(MSG* out)
 {
     const DWORD now = Now();
-    if (gTimer.interval == 0 || static_cast<std::int32_t>(now - gTimer.due) < 0) return false;
+    const bool due = gTimer.interval != 0 && static_cast<std::int32_t>(now - gTimer.due) >= 0;
+    if (gOnline != nullptr && !gOnline->timerGate(now, due, gWindow != nullptr && !gWindow->iconic) && due) {
+        gTimer.due = now + kGateRetryMs;
+        return false;
+    }
+    if (!due) return false;
     // Missed periods are dropped: the next tick is due one period on, or from now when far behind.
     gTimer.due += gTimer.interval;
     if (static_cast<std::int32_t>(now - gTimer.due) >= 0) gTimer.due = now + gTimer.interval;
@@ -249,7 +259,29 @@ void HoldKey(unsigned dik, BYTE holder, bool down)
 {
     if (dik >= 256) return;
     gKeyHolders[dik] = static_cast<BYTE>(down ? gKeyHolders[dik] | holder : gKeyHolders[dik] & ~holder);
-    gKeyboard.keys[dik] = gKeyHolders[dik] != 0 ? 0x80 : 0x00;
+    gKeyboard.keys[dik] = (gKeyHolders[dik] & gReadHolders) != 0 ? 0x80 : 0x00;
+}
+
+void ReadKeysOf(BYTE holders)
+{
+    gReadHolders = holders;
+    gKeyboard.onlineOnly = holders == kOnlineHolder;
+    for (unsigned dik = 0; dik < 256; ++dik) gKeyboard.keys[dik] = (gKeyHolders[dik] & holders) != 0 ? 0x80 : 0x00;
+}
+
+bool IsHeldBy(unsigned dik, BYTE holders)
+{
+    return dik < 256 && (gKeyHolders[dik] & holders) != 0;
+}
+
+void SetOnlineHooks(const OnlineHooks* hooks)
+{
+    gOnline = hooks;
+}
+
+bool HasOnlineHooks()
+{
+    return gOnline != nullptr;
 }
 
 HWND MainWindow()
@@ -305,6 +337,13 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int /*x*/, int /*y*/, int /
 BOOL IsIconic(HWND window)
 {
     return Valid(window) && window->iconic ? TRUE : FALSE;
+}
+
+BOOL SetWindowTextA(HWND window, const char* text)
+{
+    if (!Valid(window) || text == nullptr) return FALSE;
+    SDL_SetWindowTitle(window->sdl, text);
+    return TRUE;
 }
 
 // The window has no device context of its own: the game draws through the display device.

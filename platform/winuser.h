@@ -35,6 +35,8 @@ BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 BOOL IsIconic(HWND window);
+// The title the window system shows for the window.
+BOOL SetWindowTextA(HWND window, const char* text);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 
