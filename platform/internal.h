@@ -58,6 +58,10 @@ struct Keyboard {
     bool onlineOnly;       // only the online game holds keys: read whatever the focus
 };
 const Keyboard& KeyboardState();
+// The same, for the window's events to change (platform/key_table.cpp), and all its keys let go
+// by every holder.
+Keyboard& WindowKeyboard();
+void ClearKeyTable();
 // HoldKey and the other holders' hooks: platform/online.h.
 
 // Game controllers, started with the video: the first two steer the worms as their keys do.

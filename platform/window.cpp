@@ -4,7 +4,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/dinput.h"
 #include "platform/internal.h"
@@ -46,17 +45,14 @@ size_t gQueueCount = 0;
 WindowObject* gWindow = nullptr;  // the program has exactly one window
 Timer gTimer;
 
-// Who holds each key down, indexed by DirectInput key code: the keyboard, and a pad or two.
-BYTE gKeyHolders[256] = {};
 constexpr BYTE kKeyboardHolder = 0x01;
-BYTE gReadHolders = 0xFF;
 const platform::OnlineHooks* gOnline = nullptr;
 // A held-back tick is asked for again this soon, so the loop neither spins nor lags.
 constexpr DWORD kGateRetryMs = 4;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 int gCursorCount = 0;
-platform::Keyboard gKeyboard{};
+platform::Keyboard& gKeyboard = platform::WindowKeyboard();
 
 bool Valid(HWND window)
 {
@@ -234,8 +230,7 @@ HWND CreateGameWindow(const char* title, int x, int y, int width, int height, Wi
     if (sdl == nullptr) return nullptr;
     gWindow = new WindowObject{sdl, procedure, owner};
     gKeyboard.focus = true;
-    std::memset(gKeyboard.keys, 0, sizeof gKeyboard.keys);
-    std::memset(gKeyHolders, 0, sizeof gKeyHolders);
+    platform::ClearKeyTable();
     platform::LetGoOfTouches();
     return gWindow;
 }
@@ -248,30 +243,6 @@ SDL_Window* SdlWindowOf(HWND window)
 bool IsValidWindow(HWND window)
 {
     return Valid(window);
-}
-
-const Keyboard& KeyboardState()
-{
-    return gKeyboard;
-}
-
-void HoldKey(unsigned dik, BYTE holder, bool down)
-{
-    if (dik >= 256) return;
-    gKeyHolders[dik] = static_cast<BYTE>(down ? gKeyHolders[dik] | holder : gKeyHolders[dik] & ~holder);
-    gKeyboard.keys[dik] = (gKeyHolders[dik] & gReadHolders) != 0 ? 0x80 : 0x00;
-}
-
-void ReadKeysOf(BYTE holders)
-{
-    gReadHolders = holders;
-    gKeyboard.onlineOnly = holders == kOnlineHolder;
-    for (unsigned dik = 0; dik < 256; ++dik) gKeyboard.keys[dik] = (gKeyHolders[dik] & holders) != 0 ? 0x80 : 0x00;
-}
-
-bool IsHeldBy(unsigned dik, BYTE holders)
-{
-    return dik < 256 && (gKeyHolders[dik] & holders) != 0;
 }
 
 void SetOnlineHooks(const OnlineHooks* hooks)
