@@ -113,7 +113,6 @@ class Player:
         self.ws, self.bucket = ws, bucket
         self.game, self.role = None, None
         self.outbox = asyncio.Queue()
-        self.last_due = 0.0
         self.name = "%s:%s" % (ws.remote_address or ("?", "?"))[:2]
 
     def send(self, text, due):
@@ -122,13 +121,13 @@ class Player:
                 log.warning("%s dropped: not reading", self.name)
                 self.ws.transport.abort()
             return
-        self.last_due = max(self.last_due, due)
-        self.outbox.put_nowait((self.last_due, text))
+        self.outbox.put_nowait((due, text))
 
     def close_after_sent(self):
-        self.outbox.put_nowait((self.last_due, None))
+        self.outbox.put_nowait((0, None))
 
     async def pump(self):
+        # One queue, sent in order: a message due earlier than the one before it waits for it.
         loop = asyncio.get_running_loop()
         try:
             while True:
@@ -375,7 +374,7 @@ class StaticFiles:
         if rel == "/":
             rel = "/index.html"
         parts = rel[1:].split("/")
-        if not rel.startswith("/") or "\\" in rel or "\0" in rel or any(p in ("", ".", "..") for p in parts):
+        if not rel.startswith("/") or "\0" in rel or any(p in ("", ".", "..") for p in parts):
             return None
         full = os.path.realpath(os.path.join(self.root, *parts))
         if os.path.commonpath([full, self.root]) != self.root or not os.path.isfile(full):

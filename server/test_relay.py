@@ -104,9 +104,11 @@ class RelayTest(unittest.IsolatedAsyncioTestCase):
         lonely = await self.client("host")
         await lonely.recv()
         host, guest, _ = await self.pair()
-        await host.send("menu")
         await self.assertClosedAfter(lonely, "error expired")
+        await host.send("menu")  # keeps the game 0.3 s more
+        sent = asyncio.get_running_loop().time()
         await self.assertClosedAfter(guest, "menu", "error idle")
+        self.assertGreater(asyncio.get_running_loop().time() - sent, 0.25)
         await self.assertClosedAfter(host, "error idle")
 
     async def test_delayed_forwards_keep_their_order(self):
