@@ -279,17 +279,29 @@ MALFORMED = ["keys 01 1", "keys 1 16", "keys -1 1", "hash 1 XYZ", "hello", "star
              " menu", "keys  1 2", "ping 4294967296", "ask 7", "host", "join 0000", "\u00e9", "keys 1 1\t"]
 
 
+def random_id():
+    return "".join(random.choices("abcdefghijklmnopqrstuvwxyz234567", k=12))
+
+
 async def attack(port, kind):
+    """One rule-breaking client; most of them in an online game of their own, paired first."""
     loop = asyncio.get_running_loop()
     if kind == "random bytes":
-        _, raw = await loop.create_connection(asyncio.Protocol, "127.0.0.1", port)
-        raw.transport.write(os.urandom(random.randint(1, 4000)))
+        transport, _ = await loop.create_connection(asyncio.Protocol, "127.0.0.1", port)
+        transport.write(os.urandom(random.randint(1, 4000)))
         await asyncio.sleep(random.uniform(0, 0.5))
-        raw.transport.abort()
+        transport.abort()
         return
-    client = await Client.open(port)
-    if kind != "before pairing":
-        client.send(random.choice(["host", "join " + "".join(random.choices("abcdefghijklmnopqrstuvwxyz234567", k=12))]))
+    host = client = await Client.open(port)
+    if kind == "bad first message":
+        host.send(random.choice(MALFORMED + ["join " + random_id()]))
+    else:
+        host.send("host")
+        game_id = (await answer(host)).split()[1]
+        if random.random() < 0.7:
+            client = await Client.open(port)
+            client.send("join " + game_id)
+            await answer(client)
     if kind == "malformed":
         client.send(random.choice(MALFORMED + ["".join(chr(random.randint(0, 255)) for _ in range(20))]))
     elif kind == "oversized":
@@ -299,18 +311,17 @@ async def attack(port, kind):
     elif kind == "bad utf-8":
         client.frame(1, b"keys \xff\xfe")
     elif kind == "flooding":
-        for _ in range(300):
-            client.send("ping 1")
+        for tick in range(300):
+            client.send(f"keys {tick} 0")
     elif kind == "random frames":
         client.transport.write(os.urandom(random.randint(1, 200)))
-    elif kind == "before pairing":
-        client.send("keys 1 1")
     await asyncio.wait([client.closed], timeout=random.uniform(0, 3) if kind == "disconnect" else 5)
+    host.transport.abort()
     client.transport.abort()
 
 
 KINDS = ["malformed", "oversized", "binary", "bad utf-8", "flooding", "random bytes", "random frames",
-         "before pairing", "disconnect"]
+         "bad first message", "disconnect"]
 
 
 async def attacker(port, end, counts):
