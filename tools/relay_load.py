@@ -202,6 +202,11 @@ class RelayProcess:
             fields = f.read().rpartition(")")[2].split()
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
+    def waited_seconds(self):
+        """Time the relay was ready to run but another process had its core."""
+        with open(f"/proc/{self.process.pid}/schedstat") as f:
+            return int(f.read().split()[1]) / 1e9
+
     def drops(self):
         self.log.seek(0)
         return collections.Counter(re.sub(r"\(.*", "", line.split("dropped: ", 1)[1]).strip()
@@ -235,14 +240,14 @@ async def measure(games, seconds):
     try:
         stats, players = await good_games(relay.port, games)
         rss_idle = relay.status("VmRSS")
-        cpu = relay.cpu_seconds()
+        cpu, waited = relay.cpu_seconds(), relay.waited_seconds()
         took = await play(players, seconds)
-        cpu = (relay.cpu_seconds() - cpu) / took
+        cpu, waited = (relay.cpu_seconds() - cpu) / took, (relay.waited_seconds() - waited) / took
         await drain(players)
         sent = sum(p.sent for p in players)
         row = dict(games=games, rate=len(stats.times) / took, p50=percentile(stats.times, 0.5),
                    p99=percentile(stats.times, 0.99), worst=percentile(stats.times, 1.0),
-                   lost=lost(players) + stats.misordered + stats.unexpected, sent=sent, cpu=cpu * 100,
+                   lost=lost(players) + stats.misordered + stats.unexpected, sent=sent, cpu=cpu * 100, waited=waited * 100,
                    rss=relay.status("VmRSS"), rss_idle=rss_idle, alive=relay.process.poll() is None)
         for p in players:
             p.client.transport.abort()
@@ -251,16 +256,17 @@ async def measure(games, seconds):
         relay.stop()
 
 
-HEADER = "games  msgs/s  p50 ms  p99 ms  max ms  lost  relay CPU  RSS MB (paired, running)"
+HEADER = "games  msgs/s  p50 ms  p99 ms  max ms  lost  relay CPU  relay waited  RSS MB (paired, running)"
 
 
 def print_row(r):
     print(f"{r['games']:5d} {r['rate']:7.0f} {r['p50']:7.1f} {r['p99']:7.1f} {r['worst']:7.1f} {r['lost']:5d}"
-          f" {r['cpu']:8.0f}%  {r['rss_idle']:4d}, {r['rss']:d}", flush=True)
+          f" {r['cpu']:8.0f}% {r['waited']:11.0f}%  {r['rss_idle']:4d}, {r['rss']:d}", flush=True)
 
 
 async def step_up(args):
-    print(f"{args.seconds:g} s a step, {RATE} keys/s a player; relay on core 0, load on core 1")
+    print(f"{args.seconds:g} s a step, {RATE} keys/s a player; relay on core 0, load on core 1;"
+          " 'relay waited' is the time its core ran another process instead")
     print(HEADER)
     held, games = 0, args.start
     while games <= args.max_games:
