@@ -7,6 +7,8 @@
 #   ./build.sh package  install what is missing, build the Debian package into build-deb/
 #   ./build.sh windows  install what is missing, cross-build the Windows programs and zips
 #   ./build.sh web      install what is missing, build the browser's game into build-web/
+#   ./build.sh serve [HOST:PORT]  the relay for online games and build-web/ on one port
+#                     (127.0.0.1:8000 unless told; builds build-web/ first when it has no page)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,8 +20,8 @@ developer_packages=(libgtest-dev googletest libbenchmark-dev zlib1g-dev libsdl2-
 # What building and checking the Debian package needs besides.
 package_packages=(file lintian desktop-file-utils appstream)
 # The validators the tests check the installed desktop entry and metadata with, and the X
-# server the test of a lost display connection runs.
-test_packages=(desktop-file-utils appstream xvfb)
+# server the test of a lost display connection runs, and the relay's WebSocket library.
+test_packages=(desktop-file-utils appstream xvfb python3-websockets)
 # What the Windows build and its check under wine (.ci/windows.sh) need.
 windows_packages=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb x11-utils
                   xdotool imagemagick unzip)
@@ -98,6 +100,20 @@ package() {
   (cd build-deb && cpack)
 }
 
+serve() {
+  local address=${1:-127.0.0.1:8000} host
+  if [ ! -f build-web/index.html ]; then
+    packages=("${web_packages[@]}")
+    install_missing
+    tools/web/build.sh
+  fi
+  packages=(python3 python3-websockets)
+  install_missing
+  host=${address%:*}
+  host=${host#[}
+  exec /usr/bin/python3 server/relay.py --host "${host%]}" --port "${address##*:}" --files build-web
+}
+
 test_suite() {
   packages+=("${test_packages[@]}")
   build
@@ -111,5 +127,6 @@ case "${1:-play}" in
   package) package ;;
   windows) packages=("${windows_packages[@]}"); install_missing; tools/windows/build.sh ;;
   web) packages=("${web_packages[@]}"); install_missing; tools/web/build.sh ;;
-  *) echo "usage: $0 play|test|build|package|windows|web" >&2; exit 2 ;;
+  serve) shift; serve "$@" ;;
+  *) echo "usage: $0 play|test|build|package|windows|web|serve" >&2; exit 2 ;;
 esac
