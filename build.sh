@@ -28,9 +28,9 @@ windows_packages=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64 g++-mingw-w64-
 # What the browser build (tools/web/build.sh) and its check in Chromium (.ci/web.sh) need:
 # dpkg-dev unpacks the libraries' source packages, fonttools cuts the fonts, zopfli and brotli
 # compress the files ahead; the check drives Chromium with Selenium through chromedriver and
-# compares pictures with PIL.
+# compares pictures with PIL; the online check runs the relay and the desktop build under Xvfb.
 web_packages=(cmake ninja-build emscripten dpkg-dev xz-utils fonts-dejavu-core fonttools zopfli brotli chromium
-              chromium-driver python3 python3-selenium python3-pil)
+              chromium-driver python3 python3-selenium python3-pil python3-websockets xvfb)
 
 # apt-get needs root; when this user cannot get it, say why, what is missing and how to get it.
 cannot_install() {

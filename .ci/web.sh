@@ -9,5 +9,11 @@ started=$SECONDS
 ./build.sh web
 echo "web build took $((SECONDS - started)) s"
 tools/replay/check-web.sh
-# Debian's own Python, whose packages (python3-selenium, python3-pil) the check imports.
-exec /usr/bin/python3 tools/web/check.py build-web
+# The online game: two pages, and the desktop build (built by ./build.sh test before this step,
+# or now), on the relay; then the page alone. Debian's own Python, whose packages
+# (python3-selenium, python3-pil, python3-websockets) the checks import.
+[ -x build/lorvex ] || ./build.sh build
+online=0
+/usr/bin/python3 tools/web/online_check.py build-web || online=$?
+/usr/bin/python3 tools/web/check.py build-web
+exit "$online"

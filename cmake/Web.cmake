@@ -46,7 +46,7 @@ target_link_options(lorvex PRIVATE
   -Oz -mbulk-memory -sASYNCIFY "-sASYNCIFY_ONLY=[${sleeping}]" -sASYNCIFY_IMPORTS=[lorvex_sleep_until_input]
   --js-library ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js -lwebsocket.js -sASYNCIFY_STACK_SIZE=16384 -sEXIT_RUNTIME=1
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sTOTAL_STACK=1048576
-  -sMALLOC=emmalloc "-sINCOMING_MODULE_JS_API=[canvas,thisProgram,print,printErr,onRuntimeInitialized,onExit,onAbort]")
+  -sMALLOC=emmalloc "-sINCOMING_MODULE_JS_API=[canvas,thisProgram,arguments,print,printErr,onRuntimeInitialized,onExit,onAbort]")
 set_property(TARGET lorvex APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/platform/event_wait_web.js)
 
 # The replay of a recorded stream of keys, for node: its hashes must be the desktop's.

@@ -51,6 +51,7 @@ const char* ErrorLine(Why why)
     case Why::Full: return "That online game already has two players.";
     case Why::Expired: return "Nobody joined within 10 minutes: the online game has expired.";
     case Why::Idle: return "Nothing was played for a minute: the relay ended the online game.";
+    case Why::Taken: return "The relay has an online game of that name already: make another.";
     default: return "The relay refused the online game.";
     }
 }
@@ -71,6 +72,12 @@ void OnlineGame::Begin(const char* address, bool host, DWORD now)
         TellPlayer(host ? "That is no relay's address (HOST:PORT)." : "That is no link to an online game.");
         return;
     }
+    // The ID goes in the socket's path, so that a load balancer sends both players to one relay.
+    if (host && !DrawGameId(id_)) {
+        TellPlayer("This system gives no random numbers to name an online game with.");
+        return;
+    }
+    std::memcpy(relay_.game, id_, sizeof relay_.game);
     transport_ = MakeTransport();
     if (!transport_->Open(relay_)) {
         End("The relay could not be reached.");

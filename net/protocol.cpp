@@ -56,7 +56,7 @@ struct WhyWord {
 const WhyWord kWhys[] = {
     {Why::Exit, Kind::Bye, "exit"},         {Why::Desync, Kind::Bye, "desync"}, {Why::Timeout, Kind::Bye, "timeout"},
     {Why::Unknown, Kind::Error, "unknown"}, {Why::Full, Kind::Error, "full"},   {Why::Expired, Kind::Error, "expired"},
-    {Why::Idle, Kind::Error, "idle"},
+    {Why::Idle, Kind::Error, "idle"},       {Why::Taken, Kind::Error, "taken"},
 };
 
 const Shape* ShapeOf(Kind kind)

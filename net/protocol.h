@@ -35,7 +35,7 @@ enum class Kind : std::uint8_t {
     Bye,
 };
 
-enum class Why : std::uint8_t { None, Exit, Desync, Timeout, Unknown, Full, Expired, Idle };
+enum class Why : std::uint8_t { None, Exit, Desync, Timeout, Unknown, Full, Expired, Idle, Taken };
 
 // The key bits of a keys message.
 constexpr std::uint8_t kLeftBit = 1;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace net {
 
@@ -35,6 +36,23 @@ bool RelayOf(const char* address, Relay* out)
     } else if (*rest != '\0' && std::strchr("/?#", *rest) == nullptr) {
         return false;
     }
+    return true;
+}
+
+void PathOf(const Relay& relay, char* out, std::size_t size)
+{
+    std::snprintf(out, size, "/relay%s%s", relay.game[0] != '\0' ? "?game=" : "", relay.game);
+}
+
+// 60 bits, five to a letter of the IDs' alphabet. getentropy is the kernel's source on Linux and
+// the browser's crypto.getRandomValues under Emscripten.
+bool DrawGameId(char id[kIdLength + 1])
+{
+    constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz234567";
+    unsigned char bytes[kIdLength];
+    if (getentropy(bytes, sizeof bytes) != 0) return false;
+    for (std::size_t i = 0; i < kIdLength; ++i) id[i] = kAlphabet[bytes[i] & 31];
+    id[kIdLength] = '\0';
     return true;
 }
 

@@ -16,8 +16,13 @@ struct Relay {
     bool tls = false;
     char host[128] = {};
     int port = 0;
+    char game[kIdLength + 1] = {};  // the online game's ID, in the socket's path for a load balancer
 };
 bool RelayOf(const char* address, Relay* out);
+// The socket's path at the relay: /relay?game=ID, or /relay without an ID.
+void PathOf(const Relay& relay, char* out, std::size_t size);
+// A new online game's ID, from the system's cryptographic source; false when it has none.
+bool DrawGameId(char id[kIdLength + 1]);
 // The link a friend opens: http(s)://HOST:PORT/?join=ID.
 void LinkOf(const Relay& relay, const char* id, char* out, std::size_t size);
 
@@ -25,7 +30,7 @@ class Transport {
 public:
     enum class State { Connecting, Open, Closed };
     virtual ~Transport() = default;
-    // Starts connecting to the relay's /relay; false at once when it cannot even begin.
+    // Starts connecting to the relay's PathOf(relay); false at once when it cannot even begin.
     virtual bool Open(const Relay& relay) = 0;
     // Queued until the connection takes it; false when the queue is full or the socket closed.
     virtual bool Send(const char* text, std::size_t length) = 0;

@@ -35,7 +35,8 @@ public:
         connect.context = context_;
         connect.address = relay.host;
         connect.port = relay.port;
-        connect.path = "/relay";
+        PathOf(relay, path_, sizeof path_);
+        connect.path = path_;
         connect.host = hostHeader_;
         connect.origin = hostHeader_;
         connect.ssl_connection = relay.tls ? LCCSCF_USE_SSL : 0;
@@ -145,6 +146,7 @@ private:
     State state_ = State::Closed;
     bool closing_ = false;
     char hostHeader_[160] = {};
+    char path_[64] = {};
     char frame_[kMaxMessage + 1] = {};
     std::size_t frameLength_ = 0;
     bool frameBinary_ = false;

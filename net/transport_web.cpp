@@ -19,7 +19,9 @@ public:
     bool Open(const Relay& relay) override
     {
         char url[192];
-        std::snprintf(url, sizeof url, "%s://%s:%d/relay", relay.tls ? "wss" : "ws", relay.host, relay.port);
+        char path[64];
+        PathOf(relay, path, sizeof path);
+        std::snprintf(url, sizeof url, "%s://%s:%d%s", relay.tls ? "wss" : "ws", relay.host, relay.port, path);
         EmscriptenWebSocketCreateAttributes attributes;
         emscripten_websocket_init_create_attributes(&attributes);
         attributes.url = url;
