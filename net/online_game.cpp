@@ -67,6 +67,10 @@ OnlineGame::~OnlineGame()
 
 void OnlineGame::Begin(const char* address, bool host, DWORD now)
 {
+    // Each online game starts afresh: another may follow one that ended.
+    modesStarted_ = theirMenus_ = round_ = pings_ = roundTrip_ = pendingAsk_ = 0;
+    startPending_ = false;
+    delay_ = 4;
     host_ = host;
     if ((!host && !IdOfLink(address, id_)) || !RelayOf(address, &relay_)) {
         TellPlayer(host ? "That is no relay's address (HOST:PORT)." : "That is no link to an online game.");
@@ -441,6 +445,7 @@ void OnlineGame::End(const char* line, Why why)
     if (transport_ != nullptr) transport_->Close();
     transport_.reset();
     if (line != nullptr && line[0] != '\0') TellPlayer(line);
+    OfferAnotherGame();
     // A round of two places cannot go on in one: both players are back on the menu.
     if (wasInMode && Window() != nullptr && line != nullptr && line[0] != '\0')
         PostMessageA(Window(), UM_SHOW_MENU, 0, 0);

@@ -50,6 +50,8 @@ std::unique_ptr<Transport> MakeTransport();
 // A null or empty line takes the last one away.
 void ShowLink(const char* link);
 void TellPlayer(const char* line);
+// The online game has ended: the page offers to make another (the desktop's command line made it).
+void OfferAnotherGame();
 
 // A fixed ring of messages, one per slot.
 class MessageRing {

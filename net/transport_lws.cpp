@@ -178,6 +178,8 @@ void ShowLink(const char* link)
 
 namespace net {
 
+void OfferAnotherGame() {}
+
 void TellPlayer(const char* line)
 {
     char title[160];

@@ -110,6 +110,13 @@ void ShowLink(const char* link)
         link);
 }
 
+void OfferAnotherGame()
+{
+    EM_ASM({
+        if (window.lorvexOnline) lorvexOnline("ended", "");
+    });
+}
+
 void TellPlayer(const char* line)
 {
     EM_ASM(

@@ -196,6 +196,9 @@ def with_latency():
         told = within(8, lambda: "friend" in line(host).lower())
         check("the friend closing the tab gives the host its word and the menu within a few seconds",
               told and within(8, lambda: menu_shown(host, regions=MIDDLE_REGIONS)), line(host))
+        host.evaluate("document.getElementById('online').click()")
+        check("the host may then make another online game, with a new link",
+              within(10, lambda: host.evaluate("document.getElementById('online-link').value") not in ("", link)))
     finally:
         for p in (host, friend):
             if p:
