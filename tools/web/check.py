@@ -159,11 +159,12 @@ def round_on(picture):
 
 
 def held(page, name, *points):
-    """Fingers held on the picture points from the start of a round: whether it began, and three
-    pictures of it then, 0.2 s further apart the second time, so that a worm circling every
-    0.96 s is not at the same place in all three."""
-    page.touch("touchStart", *points)
+    """Fingers held on the picture points once a round has begun (put down before, on a machine
+    slow to start it, they touched the menu): whether it began, and three pictures of it then,
+    0.2 s further apart the second time, so that a worm circling every 0.96 s is not at the same
+    place in all three."""
     began = within(5, lambda: round_on(page.picture(name)))
+    page.touch("touchStart", *points)
     pictures = [time.sleep(0.2 * i) or page.picture(f"{name}-{i}") for i in range(3)]
     page.touch("touchEnd")
     return began, pictures
