@@ -51,7 +51,6 @@ const platform::OnlineHooks* gOnline = nullptr;
 constexpr DWORD kGateRetryMs = 4;
 bool gQuitPosted = false;
 int gQuitCode = 0;
-int gCursorCount = 0;
 platform::Keyboard& gKeyboard = platform::WindowKeyboard();
 
 bool Valid(HWND window)
@@ -404,26 +403,4 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC /*callb
     const DWORD interval = milliseconds < 10 ? 10 : milliseconds;  // the system's floor
     gTimer = Timer{id, interval, Now() + interval};
     return id;
-}
-
-int ShowCursor(BOOL show)
-{
-    gCursorCount += show ? 1 : -1;
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(gCursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-    return gCursorCount;
-}
-
-// The screen is the display mode's (0 x 0 while none is set); the window never shows a caption.
-int GetSystemMetrics(int index)
-{
-    int w = 0;
-    int h = 0;
-    platform::PictureSize(&w, &h);
-    return index == SM_CXSCREEN ? w : (index == SM_CYSCREEN ? h : 0);
-}
-
-// With no caption nor frame, the window's rectangle is its client rectangle.
-BOOL AdjustWindowRectEx(RECT* /*rect*/, DWORD /*style*/, BOOL /*menu*/, DWORD /*exStyle*/)
-{
-    return TRUE;
 }
